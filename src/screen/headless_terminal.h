@@ -1,0 +1,28 @@
+#pragma once
+// A terminal with no terminal behind it: keys come from a script and the
+// screen stays in memory, so whole games run in tests.
+#include <deque>
+#include <functional>
+
+#include "screen/screen_buffer.h"
+#include "screen/terminal.h"
+
+class HeadlessTerminal : public Terminal {
+   public:
+    void present(const ScreenBuffer& screen) override;
+    int read_key(const ScreenBuffer& screen) override;
+    void sleep_ms(int ms) override { slept_ms += ms; }
+    void shutdown() override { ++shutdowns; }
+
+    std::deque<int> keys;                    // read first
+    std::function<int()> key_source;         // then asked for more
+    std::function<void(const ScreenBuffer&)> on_key_wait;  // sees each wait
+    long refresh_count = 0;
+    long full_repaints = 0;
+    long keys_read = 0;
+    long slept_ms = 0;
+    long shutdowns = 0;
+};
+
+// Installs a fresh headless terminal (blank screen) and returns it.
+HeadlessTerminal& use_headless_terminal();

@@ -1,0 +1,13 @@
+#pragma once
+// The game's texts are written in UTF-8 in the source and held as CP932
+// (Shift-JIS) bytes, where a Japanese character is two bytes and two columns.
+#include <string>
+#include <string_view>
+
+// Converts UTF-8 to CP932. A character CP932 lacks becomes "?" (one per
+// source character).
+std::string to_cp932(std::string_view utf8);
+// The CP932 form of a UTF-8 text, converted once and kept for the whole run.
+const char* sjis(const char* utf8);
+// True for a byte that starts a double-byte CP932 character.
+bool is_cp932_lead_byte(unsigned char byte);

@@ -1,0 +1,40 @@
+#include "support/test_support.h"
+
+#include <cstdlib>
+
+#include "creatures/monsters.h"
+#include "game/random.h"
+#include "game/state.h"
+#include "screen/console.h"
+#include "text/encoding.h"
+
+HeadlessTerminal& start_fresh(unsigned seed) {
+    set_creature_allocation_limit(-1);
+    reset_all_state();
+    random_reset_controls();
+    std::srand(seed);
+    return use_headless_terminal();
+}
+
+void GameTest::SetUp() { terminal = &start_fresh(); }
+
+void GameTest::TearDown() {
+    clear_monsters();
+    random_reset_controls();
+}
+
+std::string cp(const char* utf8) { return to_cp932(utf8); }
+
+::testing::AssertionResult text_on_screen(int row, int col, const std::string& text, int colour) {
+    const ScreenBuffer& s = screen();
+    std::string shown = s.text_at(row, col, static_cast<int>(text.size()));
+    if (shown != text)
+        return ::testing::AssertionFailure()
+               << "row " << row << " col " << col << " shows \"" << shown << "\"";
+    for (int i = 0; i < static_cast<int>(text.size()); ++i)
+        if (s.cell(row, col + i).colour != colour)
+            return ::testing::AssertionFailure() << "row " << row << " col " << col + i
+                                                 << " has colour " << s.cell(row, col + i).colour
+                                                 << ", expected " << colour;
+    return ::testing::AssertionSuccess();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// What every test of the game starts from.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "screen/headless_terminal.h"
+
+// Resets every record of the game to its program-start state, installs a
+// fresh headless terminal and returns it. The random generator is seeded
+// with a fixed value, its script emptied and its count set to 0.
+HeadlessTerminal& start_fresh(unsigned seed = 1);
+
+// A fixture that calls start_fresh before each test and frees the monsters
+// after it.
+class GameTest : public ::testing::Test {
+   protected:
+    void SetUp() override;
+    void TearDown() override;
+    HeadlessTerminal* terminal = nullptr;
+};
+
+// The CP932 bytes of a UTF-8 text, for comparing with the screen.
+std::string cp(const char* utf8);
+// Asserts that `text` (CP932) stands at (row, col), every cell in `colour`.
+::testing::AssertionResult text_on_screen(int row, int col, const std::string& text, int colour);
