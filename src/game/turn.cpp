@@ -1,0 +1,92 @@
+#include "game/turn.h"
+
+#include <cstdio>
+
+#include "creatures/archmage.h"
+#include "creatures/monsters.h"
+#include "game/commands.h"
+#include "game/random.h"
+#include "game/state.h"
+#include "screen/colours.h"
+#include "screen/console.h"
+#include "screen/drawing.h"
+#include "screen/messages.h"
+#include "text/encoding.h"
+#include "text/phrases.h"
+#include "world/map.h"
+
+namespace {
+
+constexpr int PLAYER_ENERGY_PER_TURN = 50;
+
+void play_intro() {
+    post_format("%s", sjis("目をさますと　何かに囚われているような気がした"));
+    post_format("%s", sjis("まだ夢が続いている　という感覚"));
+    post_format("%s", sjis("悪い夢の中の　さらにその中で　眠っていたのか"));
+    post_message(sjis("マイクテステス。"), COLOUR_YELLOW);
+    char word[100];
+    std::snprintf(word, sizeof word, "%s", sjis("じゅんれつとし"));
+    kanji_syaffuru(word);
+    post_message(word, COLOUR_YELLOW);
+    post_message(sjis("え、もう始まってるの？"), COLOUR_YELLOW);
+    post_message(sjis("つまり　これは悪い夢の一種だと思う"), COLOUR_LIGHT_RED);
+}
+
+// The archmage gathers energy every turn without a death, in play or not,
+// and acts once for every 100 of it.
+void archmage_phase() {
+    Creature* boss = game.archmage;
+    boss->energy += random_below(10) + 30;
+    while (boss->energy >= ACTION_COST) {
+        archmage_act(boss);
+        boss->energy -= ACTION_COST;
+        if (boss->kind == KIND_DEAD) break;
+    }
+}
+
+}  // namespace
+
+int new_game() {
+    reroll_terrain_kind(-1);
+    regenerate_terrain(1);
+    game.run_state = RUN_PLAYING;
+    last_message[0] = '\0';
+    play_intro();
+    reset_world();
+    while (run_turn() != 0) {
+    }
+    return 0;
+}
+
+void reset_world() {
+    reroll_terrain_kind(-1);
+    regenerate_terrain(1);
+    game.player_x = PLAYER_START_X;
+    game.player_y = PLAYER_START_Y;
+    game.kill_count = 0;
+    game.energy = 0;
+    game.boss_mode = 0;
+    archmage_hp = ARCHMAGE_MAX_HP;
+    game.restart_pending = 0;
+    *game.archmage = Creature{};
+    clear_monsters();
+}
+
+int run_turn() {
+    draw_screen();
+    game.energy += PLAYER_ENERGY_PER_TURN;
+    purge_dead_monsters();
+    console_refresh();
+    if (random_below(16) == 0) reroll_terrain_kind(random_below(PALETTE_SIZE));
+
+    while (game.energy >= ACTION_COST) {
+        player_command();
+        if (game.restart_pending == 1) break;
+        if (game.run_state == RUN_OVER) return 0;
+    }
+
+    monsters_act();
+    if (game.restart_pending == 0) archmage_phase();
+    if (game.restart_pending == 1) reset_world();
+    return 1;
+}

@@ -1,0 +1,60 @@
+#include "screen/messages.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "game/state.h"
+#include "screen/colours.h"
+#include "screen/console.h"
+#include "screen/drawing.h"
+
+char last_message[LAST_MESSAGE_SIZE];
+
+namespace {
+
+// Copies at most MESSAGE_LIMIT - 1 bytes, always terminated: an over-long
+// message is cut, never overflows.
+void copy_message(char* dest, const char* text) { std::snprintf(dest, MESSAGE_LIMIT, "%s", text); }
+
+void show_on_message_row(const char* text, int colour) {
+    console_move(MESSAGE_ROW, 1);
+    console_clear_to_eol();
+    set_colour(colour);
+    console_move_add_text(MESSAGE_ROW, 1, text);
+}
+
+}  // namespace
+
+void post_message(const char* text, int colour) {
+    char previous[MESSAGE_LIMIT];
+    copy_message(previous, last_message);
+    copy_message(last_message, text);
+    if (game.message_colour != 0) {
+        // The previous message is still unread: show it again, in its own
+        // colour, and hold the game on "-more-".
+        show_on_message_row(previous, game.message_colour);
+        set_colour(COLOUR_CYAN);
+        console_add_text("-more-");
+        console_refresh();
+        wait_space_or_escape();
+    }
+    game.message_colour = colour;
+    show_on_message_row(last_message, colour);
+    console_refresh();
+}
+
+void post_format(const char* format, ...) {
+    char buffer[MESSAGE_LIMIT];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    post_message(buffer, COLOUR_WHITE);
+}
+
+int wait_space_or_escape() {
+    for (;;) {
+        int key = console_read_key();
+        if (key == KEY_CODE_SPACE || key == KEY_CODE_ESCAPE) return key;
+    }
+}
