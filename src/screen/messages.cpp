@@ -2,19 +2,32 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "game/state.h"
 #include "screen/colours.h"
 #include "screen/console.h"
 #include "screen/drawing.h"
+#include "text/encoding.h"
 
 char last_message[LAST_MESSAGE_SIZE];
 
 namespace {
 
 // Copies at most MESSAGE_LIMIT - 1 bytes, always terminated: an over-long
-// message is cut, never overflows.
-void copy_message(char* dest, const char* text) { std::snprintf(dest, MESSAGE_LIMIT, "%s", text); }
+// message is cut, never overflows, and never ends on half a character.
+void copy_message(char* dest, const char* text) {
+    std::size_t length = 0;
+    while (length < MESSAGE_LIMIT - 1 && text[length] != '\0') {
+        bool two_bytes = is_cp932_lead_byte(static_cast<unsigned char>(text[length])) &&
+                         text[length + 1] != '\0';
+        std::size_t width = two_bytes ? 2 : 1;
+        if (length + width > MESSAGE_LIMIT - 1) break;
+        length += width;
+    }
+    std::memmove(dest, text, length);
+    dest[length] = '\0';
+}
 
 void show_on_message_row(const char* text, int colour) {
     console_move(MESSAGE_ROW, 1);
