@@ -19,8 +19,8 @@ namespace {
 void copy_message(char* dest, const char* text) {
     std::size_t length = 0;
     while (length < MESSAGE_LIMIT - 1 && text[length] != '\0') {
-        bool two_bytes = is_cp932_lead_byte(static_cast<unsigned char>(text[length])) &&
-                         text[length + 1] != '\0';
+        bool two_bytes = is_cp932_lead_byte(static_cast<unsigned char>(text[length]));
+        if (two_bytes && text[length + 1] == '\0') break;  // half a character
         std::size_t width = two_bytes ? 2 : 1;
         if (length + width > MESSAGE_LIMIT - 1) break;
         length += width;
