@@ -1,0 +1,11 @@
+// The play program: the game on the curses terminal. It takes no options.
+#include <cstdlib>
+
+#include "game/program.h"
+#include "screen/console.h"
+#include "screen/curses_terminal.h"
+
+int main() {
+    install_terminal(open_curses_terminal());
+    std::exit(program_entry());
+}
