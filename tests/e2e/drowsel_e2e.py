@@ -1,0 +1,653 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the drowsel binary in a real terminal.
+
+The game runs inside tmux on a private server socket; keys are typed with
+send-keys and the screen is read back with capture-pane -e, so glyphs,
+columns and colours are all checked as a player would see them. Every wait
+is on screen content, with a generous timeout.
+
+Usage: drowsel_e2e.py --binary PATH SCENARIO [options]
+  play    the whole path from title to quit at 80x24
+  small   a terminal smaller than the game's screen (--size WxH)
+  signal  SIGTERM during play gives the terminal back
+"""
+
+import argparse
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unicodedata
+import uuid
+from collections import namedtuple
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+WAIT_SECONDS = 10.0
+POLL_SECONDS = 0.01
+ESCAPE_BOUND_SECONDS = 0.5
+
+# ---- What the game shows ------------------------------------------------
+
+TITLE = [  # (row, text, colour), each centred by its byte length
+    (6, "vornik presents", 15),
+    (8, "Drowsel", 12),
+    (9, "--Skarnwold Gaiden--", 15),
+    (20, "Press any key to start.", 15),
+]
+INTRO = [  # the texts as the player reads them, with their colours
+    ("目をさますと　何かに囚われているような気がした", 15),
+    ("まだ夢が続いている　という感覚", 15),
+    ("悪い夢の中の　さらにその中で　眠っていたのか", 15),
+    ("マイクテステス。", 14),
+    (None, 14),  # "じゅんれつとし", its characters shuffled
+    ("え、もう始まってるの？", 14),
+    ("つまり　これは悪い夢の一種だと思う", 12),
+]
+SHUFFLED_WORD = "じゅんれつとし"
+ASK_DIRECTION = "どの方向に攻撃？"
+MISSED = "攻撃は空を切った"
+MORE = "-more-"
+TERRAIN = set(".:;#s?!")
+MONSTERS = set("*%")
+PLAYER_ROW, PLAYER_COL = 10, 39
+MAP_ROWS = range(1, 21)
+MAP_COLS = range(0, 79)
+KILL_BAR_ROW = 21
+GAME_ROWS, GAME_COLS = 23, 80
+
+# Keys of the eight directions: (tmux key name, column step, row step).
+STEPS = [("l", 1, 0), ("Left", -1, 0), ("k", 0, -1), ("Down", 0, 1),
+         ("y", -1, -1), ("9", 1, -1), ("b", -1, 1), ("3", 1, 1)]
+ATTACK_DIRECTIONS = [("8", 0, -1), ("2", 0, 1), ("4", -1, 0), ("6", 1, 0),
+                     ("7", -1, -1), ("9", 1, -1), ("1", -1, 1), ("3", 1, 1)]
+
+
+class Failure(Exception):
+    pass
+
+
+# ---- Colours ------------------------------------------------------------
+
+# PC palette index (bit 0 blue, bit 1 green, bit 2 red) to the ANSI colour
+# number (red 1, green 2, blue 4).
+ANSI_OF_PC = [0, 4, 2, 6, 1, 5, 3, 7]
+
+Style = namedtuple("Style", "fg bold dim")
+
+
+def expected_style(colour, palette_size):
+    """How the game must draw palette colour 1..15 on this terminal."""
+    base = ANSI_OF_PC[colour & 7]
+    if palette_size >= 16:
+        return Style((90 if colour >= 8 else 30) + base, False, False)
+    if colour == 8:  # dark grey: dim white, never bold black
+        return Style(37, False, True)
+    return Style(30 + base, colour >= 8, False)
+
+
+def palette_colour_of(style, palette_size):
+    for colour in range(1, 16):
+        if expected_style(colour, palette_size) == style:
+            return colour
+    return None
+
+
+# ---- Reading the screen -------------------------------------------------
+
+Cell = namedtuple("Cell", "ch style reverse")
+BLANK_STYLE = Style(39, False, False)
+SGR = re.compile(r"\x1b\[([0-9;:]*)m")
+OTHER_ESCAPE = re.compile(r"\x1b(\[[0-9;?]*[A-Za-z]|[()][0-9A-Za-z]|.)")
+
+
+def char_width(ch):
+    return 2 if unicodedata.east_asian_width(ch) in ("W", "F") else 1
+
+
+class Screen:
+    """The pane as a grid of cells; a wide character's right half is ''."""
+
+    def __init__(self, captured, width, height):
+        self.width, self.height = width, height
+        self.cells = [[Cell(" ", BLANK_STYLE, False)] * width for _ in range(height)]
+        fg, bold, dim, reverse = 39, False, False, False
+        row = col = i = 0
+        while i < len(captured):
+            ch = captured[i]
+            if ch == "\x1b":
+                m = SGR.match(captured, i)
+                if m:
+                    fg, bold, dim, reverse = apply_sgr(m.group(1), fg, bold, dim, reverse)
+                    i = m.end()
+                    continue
+                m = OTHER_ESCAPE.match(captured, i)
+                i = m.end() if m else i + 1
+                continue
+            i += 1
+            if ch == "\n":
+                row, col = row + 1, 0
+                continue
+            cell = Cell(ch, Style(fg, bold, dim), reverse)
+            if row < height and col < width:
+                self.cells[row][col] = cell
+                if char_width(ch) == 2 and col + 1 < width:
+                    self.cells[row][col + 1] = Cell("", cell.style, reverse)
+            col += char_width(ch)
+
+    def cell(self, row, col):
+        return self.cells[row][col]
+
+    def text(self, row, col, length):
+        return "".join(c.ch for c in self.cells[row][col:col + length])
+
+    def dump(self):
+        lines = []
+        for r, row in enumerate(self.cells):
+            lines.append("%2d|%s|" % (r, "".join(c.ch if c.ch else "" for c in row)))
+        return "\n".join(lines)
+
+
+def apply_sgr(params, fg, bold, dim, reverse):
+    codes = [int(p) if p.isdigit() else 0 for p in re.split("[;:]", params)] if params else [0]
+    i = 0
+    while i < len(codes):
+        code = codes[i]
+        if code == 0:
+            fg, bold, dim, reverse = 39, False, False, False
+        elif code == 1:
+            bold = True
+        elif code == 2:
+            dim = True
+        elif code == 22:
+            bold = dim = False
+        elif code == 7:
+            reverse = True
+        elif code == 27:
+            reverse = False
+        elif 30 <= code <= 37 or 90 <= code <= 97 or code == 39:
+            fg = code
+        elif code in (38, 48):
+            if i + 1 < len(codes) and codes[i + 1] == 5 and i + 2 < len(codes):
+                n = codes[i + 2]
+                if code == 38:
+                    fg = (30 + n if n < 8 else 90 + n - 8) if n < 16 else 1000 + n
+                i += 2
+            elif i + 1 < len(codes) and codes[i + 1] == 2:
+                if code == 38:
+                    fg = 2000
+                i += 4
+        i += 1
+    return fg, bold, dim, reverse
+
+
+# ---- Expected rows ------------------------------------------------------
+
+class Expect:
+    """Expected screens for one terminal type, locale and size."""
+
+    def __init__(self, palette_size, utf8, width, height):
+        self.palette_size, self.utf8 = palette_size, utf8
+        self.width, self.height = width, height
+
+    def render(self, text):
+        """The columns a text takes: one per CP932 byte."""
+        cols = []
+        for ch in text:
+            if len(ch.encode("cp932")) == 1:
+                cols.append(ch)
+            elif not self.utf8:
+                cols += ["?", "?"]  # the C locale cannot show it: same-width stand-in
+            elif char_width(ch) == 2:
+                cols += [ch, ""]
+            else:
+                cols += [ch, " "]  # drawn one column wide, padded to two
+        return cols
+
+    def row_mismatch(self, screen, row, pieces):
+        """None when `row` shows exactly `pieces` [(col, text, colour)] and blanks."""
+        want = [(" ", None)] * (GAME_COLS + 2)
+        for col, text, colour in pieces:
+            for i, ch in enumerate(self.render(text)):
+                if col + i < len(want):
+                    want[col + i] = (ch, colour)
+        if want[self.width][0] == "":
+            # A wide character cut by the right edge shows as "?".
+            want[self.width - 1] = ("?", want[self.width - 1][1])
+        for c, (ch, colour) in enumerate(want[:self.width]):
+            got = screen.cell(row, c)
+            if got.ch != ch:
+                return "row %d col %d shows %r, expected %r (row: %r)" % (
+                    row, c, got.ch, ch, screen.text(row, 0, self.width))
+            if colour is not None and ch.strip() and got.style != expected_style(colour, self.palette_size):
+                return "row %d col %d %r has style %s, expected colour %d = %s" % (
+                    row, c, ch, got.style, colour, expected_style(colour, self.palette_size))
+        return None
+
+    def centred(self, row, text, colour):
+        return ((GAME_COLS - len(text.encode("cp932"))) // 2, text, colour)
+
+    def message(self, text, colour, more=False):
+        pieces = [(1, text, colour)]
+        if more:
+            pieces.append((1 + len(text.encode("cp932")), MORE, 3))
+        return pieces
+
+    def notice(self):
+        if self.width >= GAME_COLS and self.height >= GAME_ROWS:
+            return None
+        return ("Terminal is %dx%d; Drowsel needs 80x23" % (self.width, self.height))[:self.width]
+
+
+def check(mismatch):
+    if mismatch:
+        raise Failure(mismatch)
+
+
+# ---- The terminal -------------------------------------------------------
+
+class Pane:
+    """drowsel running alone in a pane of a private tmux server.
+
+    A small shell around the game writes its exit status to a file: tmux
+    itself is not always quick to reap a process that has ended.
+    """
+
+    def __init__(self, binary, term, lang, width, height, workdir, terminfo_dir=None):
+        self.socket = "drowsel-e2e-%d-%s" % (os.getpid(), uuid.uuid4().hex[:8])
+        self.width, self.height = width, height
+        self.status_file = os.path.join(workdir, "exit-status")
+        self.env = {k: v for k, v in os.environ.items() if not k.startswith("TMUX")}
+        self.env.update(LANG="C.UTF-8", LC_ALL="C.UTF-8")  # tmux itself needs UTF-8
+        game = ["env", "-u", "TERMINFO", "TERM=" + term, "LANG=" + lang, "LC_ALL=" + lang]
+        if terminfo_dir:
+            game.append("TERMINFO=" + terminfo_dir)
+        game.append(binary)
+        script = '"$@"; echo $? > "$STATUS.new"; mv "$STATUS.new" "$STATUS"'
+        command = ["env", "STATUS=" + self.status_file, "sh", "-c", script, "sh", *game]
+        self.tmux("start-server", ";", "set-option", "-g", "remain-on-exit", "on", ";",
+                  "new-session", "-d", "-s", "game", "-x", str(width), "-y", str(height), *command)
+
+    def tmux(self, *args):
+        result = subprocess.run(["tmux", "-L", self.socket, "-f", "/dev/null", *args],
+                                env=self.env, capture_output=True, text=True)
+        if result.returncode != 0:
+            raise Failure("tmux %s failed: %s" % (" ".join(args), result.stderr.strip()))
+        return result.stdout
+
+    def capture(self):
+        return Screen(self.tmux("capture-pane", "-p", "-e", "-t", "game"), self.width, self.height)
+
+    def send(self, *keys):
+        self.tmux("send-keys", "-t", "game", *keys)
+
+    def resize(self, width, height):
+        self.tmux("resize-window", "-t", "game", "-x", str(width), "-y", str(height))
+        self.width, self.height = width, height
+
+    def info(self, fmt):
+        return self.tmux("display-message", "-p", "-t", "game", fmt).strip()
+
+    def wait_for(self, what, predicate, timeout=WAIT_SECONDS):
+        """Polls the screen until predicate(screen) is None or True."""
+        deadline = time.monotonic() + timeout
+        reason = None
+        while True:
+            screen = self.capture()
+            reason = predicate(screen)
+            if reason is None or reason is True:
+                return screen
+            if self.exit_status() is not None:
+                raise Failure("the game ended (status %d) while waiting for %s\n%s" % (
+                    self.exit_status(), what, screen.dump()))
+            if time.monotonic() > deadline:
+                raise Failure("timed out waiting for %s: %s\n%s" % (what, reason, screen.dump()))
+            time.sleep(POLL_SECONDS)
+
+    def exit_status(self):
+        """The game's exit status (128 + n after signal n), or None while it runs."""
+        try:
+            with open(self.status_file) as f:
+                return int(f.read())
+        except FileNotFoundError:
+            return None
+
+    def wait_for_exit(self, timeout=WAIT_SECONDS):
+        deadline = time.monotonic() + timeout
+        while self.exit_status() is None:
+            if time.monotonic() > deadline:
+                raise Failure("the game did not end\n" + self.capture().dump())
+            time.sleep(POLL_SECONDS)
+        return self.exit_status()
+
+    def expect_exit_status(self, wanted):
+        status = self.wait_for_exit()
+        if status != wanted:
+            raise Failure("the game ended with status %d, not %d\n%s" % (
+                status, wanted, self.capture().dump()))
+
+    def game_pid(self):
+        """The game's process: the child of the shell around it."""
+        shell = int(self.info("#{pane_pid}"))
+        with open("/proc/%d/task/%d/children" % (shell, shell)) as f:
+            children = f.read().split()
+        if len(children) != 1:
+            raise Failure("expected one game process under the shell, found %r" % children)
+        pid = int(children[0])
+        with open("/proc/%d/comm" % pid) as comm:
+            name = comm.read().strip()
+        if name != "drowsel":
+            raise Failure("the process under the shell is %r, not drowsel" % name)
+        return pid
+
+    def close(self):
+        subprocess.run(["tmux", "-L", self.socket, "kill-server"], env=self.env,
+                       capture_output=True)
+
+
+# ---- Checks of whole screens --------------------------------------------
+
+def title_mismatch(expect, screen):
+    rows = {row: [expect.centred(row, text, colour)] for row, text, colour in TITLE}
+    notice = expect.notice()
+    for row in range(expect.height):
+        if notice and row == expect.height - 1:
+            if screen.text(row, 0, len(notice)) != notice:
+                return "row %d does not show the size notice %r" % (row, notice)
+            continue
+        mismatch = expect.row_mismatch(screen, row, rows.get(row, []))
+        if mismatch:
+            return mismatch
+    return None
+
+
+def map_mismatch(expect, screen):
+    """Rows 1..20: terrain, monsters and the player only, in palette colours."""
+    last_row = expect.height - 1 if expect.notice() else expect.height
+    for row in MAP_ROWS:
+        if row >= last_row:
+            break
+        for col in range(min(expect.width, GAME_COLS)):
+            cell = screen.cell(row, col)
+            if col not in MAP_COLS:
+                if cell.ch != " ":
+                    return "row %d col %d outside the map shows %r" % (row, col, cell.ch)
+                continue
+            if (row, col) == (PLAYER_ROW, PLAYER_COL):
+                if cell.ch != "@" or cell.style != expected_style(10, expect.palette_size):
+                    return "the player is %r %s, not a light green @" % (cell.ch, cell.style)
+                continue
+            if cell.ch not in TERRAIN and cell.ch not in MONSTERS:
+                return "row %d col %d shows %r, not terrain" % (row, col, cell.ch)
+            if palette_colour_of(cell.style, expect.palette_size) is None:
+                return "row %d col %d %r has style %s, not a palette colour" % (
+                    row, col, cell.ch, cell.style)
+    return None
+
+
+def play_mismatch(expect, screen, message=None):
+    if message is not None:
+        mismatch = expect.row_mismatch(screen, 0, expect.message(*message))
+        if mismatch:
+            return mismatch
+    mismatch = map_mismatch(expect, screen)
+    if mismatch:
+        return mismatch
+    notice = expect.notice()
+    for row in (KILL_BAR_ROW, 22, 23):
+        if row >= expect.height:
+            break
+        if notice and row == expect.height - 1:
+            break
+        pieces = [(0, "-" * 77, 8)] if row == KILL_BAR_ROW else []
+        mismatch = expect.row_mismatch(screen, row, pieces)
+        if mismatch:
+            return mismatch
+    if notice and screen.text(expect.height - 1, 0, len(notice)) != notice:
+        return "the last row does not show the size notice %r" % notice
+    return None
+
+
+def shift_mismatch(before, after, dx, dy):
+    """None when the map of `after` is that of `before` moved by (-dx, -dy)."""
+    compared = 0
+    changed = False
+    for row in MAP_ROWS:
+        for col in MAP_COLS:
+            new = after.cell(row, col)
+            if new != before.cell(row, col):
+                changed = True
+            src_row, src_col = row + dy, col + dx
+            if src_row not in MAP_ROWS or src_col not in MAP_COLS:
+                continue
+            old = before.cell(src_row, src_col)
+            if old.ch in TERRAIN and new.ch in TERRAIN and "!" not in (old.ch, new.ch):
+                compared += 1
+                if old != new:
+                    return "row %d col %d is %r %s, the cell that was at row %d col %d is %r %s" % (
+                        row, col, new.ch, new.style, src_row, src_col, old.ch, old.style)
+    if not changed:
+        return "the map has not moved yet"
+    if compared < 1000:
+        return "only %d terrain cells could be compared" % compared
+    return None
+
+
+def shuffled_mismatch(expect, screen):
+    """The fifth intro line: the shuffled word followed by -more-."""
+    text = SHUFFLED_WORD
+    if expect.utf8:
+        length = len(SHUFFLED_WORD.encode("cp932"))
+        text = "".join(c.ch for c in screen.cells[0][1:1 + length] if c.ch)
+        if sorted(text) != sorted(SHUFFLED_WORD):
+            return "row 0 shows %r, not a shuffle of %s" % (text, SHUFFLED_WORD)
+    return expect.row_mismatch(screen, 0, expect.message(text, 14, more=True))
+
+
+def monster_near(screen, dx, dy, reach):
+    for step in range(1, reach + 1):
+        if screen.cell(PLAYER_ROW + dy * step, PLAYER_COL + dx * step).ch in MONSTERS:
+            return True
+    return False
+
+
+# ---- Scenarios ----------------------------------------------------------
+
+def go_through_intro(pane, expect, measure_escape=False, resize_at_more=False):
+    """From the title page to the first play screen: six -more- prompts."""
+    for index in range(6):
+        text, colour = INTRO[index]
+        if text is None:
+            screen = pane.wait_for("intro line %d with -more-" % (index + 1),
+                                   lambda s: shuffled_mismatch(expect, s))
+        else:
+            screen = pane.wait_for("intro line %d with -more-" % (index + 1),
+                                   lambda s: expect.row_mismatch(s, 0, expect.message(text, colour, True)))
+        if index == 0:
+            # Keys other than Space and Escape do not answer -more-. If one
+            # did, a later prompt would come one key early and its wait fail.
+            pane.send("x", "5", "Enter", "Down", "q", "a", "Q")
+        if resize_at_more and index == 2:
+            resize_and_back(pane, expect, screen)
+        key = "Escape" if index % 2 == 1 else "Space"
+        if measure_escape and key == "Escape" and index == 1:
+            started = time.monotonic()
+            pane.send("Escape")
+            following, colour_next = INTRO[index + 1]
+            pane.wait_for("Escape to answer -more-",
+                          lambda s: expect.row_mismatch(s, 0, expect.message(following, colour_next, True)),
+                          timeout=5.0)
+            elapsed = time.monotonic() - started
+            print("Escape answered -more- in %.0f ms" % (elapsed * 1000))
+            if elapsed >= ESCAPE_BOUND_SECONDS:
+                raise Failure("Escape took %.0f ms to answer -more-" % (elapsed * 1000))
+        else:
+            pane.send(key)
+    last, colour = INTRO[6]
+    return pane.wait_for("the first play screen",
+                         lambda s: play_mismatch(expect, s, (last, colour)))
+
+
+def resize_and_back(pane, expect, before):
+    """Shrink the terminal, see the notice, grow it back: the same screen."""
+    width, height = pane.width, pane.height
+    pane.resize(60, 15)
+    small = Expect(expect.palette_size, expect.utf8, 60, 15)
+
+    def shrunk(screen):
+        if screen.text(14, 0, 60).rstrip() != small.notice():
+            return "no size notice on row 14"
+        for row in range(14):
+            for col in range(60):
+                want = before.cell(row, col)
+                if col == 59 and want.ch and char_width(want.ch) == 2:
+                    want = want._replace(ch="?")  # cut by the edge
+                if screen.cell(row, col) != want:
+                    return "row %d col %d is %r, was %r" % (row, col, screen.cell(row, col), want)
+        return None
+
+    pane.wait_for("the screen repainted for 60x15", shrunk)
+    pane.resize(width, height)
+
+    def restored(screen):
+        for row in range(height):
+            for col in range(width):
+                if screen.cell(row, col) != before.cell(row, col):
+                    return "row %d col %d is %r, was %r" % (
+                        row, col, screen.cell(row, col), before.cell(row, col))
+        return None
+
+    pane.wait_for("the screen repainted as before at %dx%d" % (width, height), restored)
+
+
+def scenario_play(pane, expect):
+    pane.wait_for("the title page", lambda s: title_mismatch(expect, s))
+    pane.send("x")
+    screen = go_through_intro(pane, expect, measure_escape=True, resize_at_more=True)
+
+    # The ranged attack: the prompt, then a direction with nothing in reach.
+    pane.send("a")
+    screen = pane.wait_for("the direction prompt",
+                           lambda s: expect.row_mismatch(s, 0, expect.message(ASK_DIRECTION, 15)))
+    key = next((k for k, dx, dy in ATTACK_DIRECTIONS if not monster_near(screen, dx, dy, 3)), None)
+    if key is None:
+        raise Failure("monsters in every direction:\n" + screen.dump())
+    pane.send("Escape", "Q", key)  # the prompt waits for a direction only
+    screen = pane.wait_for("the missed attack",
+                           lambda s: play_mismatch(expect, s, (MISSED, 15)))
+
+    # A step in each direction moves the world the other way, and the
+    # acknowledged message stays, greyed.
+    for key, dx, dy in STEPS:
+        before = screen
+        if monster_near(before, dx, dy, 1):
+            raise Failure("a monster stands next to the player:\n" + before.dump())
+        pane.send(key)
+        screen = pane.wait_for("the world to move after %s" % key,
+                               lambda s: shift_mismatch(before, s, dx, dy) or play_mismatch(expect, s, (MISSED, 8)))
+
+    # Control keys reach the game as keys: no interrupt, suspend or freeze.
+    pane.send("C-c", "C-z", "C-s", "C-o", "C-q")
+    before = screen
+    pane.send("h")
+    screen = pane.wait_for("a step after the control keys",
+                           lambda s: shift_mismatch(before, s, -1, 0) or play_mismatch(expect, s))
+
+    # A resize during play repaints and changes nothing.
+    resize_and_back(pane, expect, screen)
+
+    pane.send("Q")
+    pane.expect_exit_status(0)
+    if pane.info("#{alternate_on}") != "0":
+        raise Failure("the alternate screen is still on after the game ended")
+    after = pane.capture()
+    if any("@" in after.text(row, 0, after.width) for row in range(after.height)):
+        raise Failure("the play screen is still shown after the game ended\n" + after.dump())
+
+
+def scenario_small(pane, expect):
+    pane.wait_for("the title page cut to %dx%d" % (expect.width, expect.height),
+                  lambda s: title_mismatch(expect, s))
+    pane.send("x")
+    # Row 0 must not spill onto row 1 while the intro runs.
+    first, colour = INTRO[0]
+    pane.wait_for("the first intro line cut to the width",
+                  lambda s: expect.row_mismatch(s, 0, expect.message(first, colour, True))
+                  or expect.row_mismatch(s, 1, []))
+    go_through_intro(pane, expect)
+    pane.send("Q")
+    pane.expect_exit_status(0)
+
+
+def scenario_signal(pane, expect):
+    pane.wait_for("the title page", lambda s: title_mismatch(expect, s))
+    pane.send("x")
+    pane.wait_for("the first intro line",
+                  lambda s: expect.row_mismatch(s, 0, expect.message(INTRO[0][0], 15, True)))
+    os.kill(pane.game_pid(), signal.SIGTERM)
+    pane.expect_exit_status(128 + signal.SIGTERM)
+    if pane.info("#{alternate_on}") != "0":
+        raise Failure("SIGTERM left the terminal on the alternate screen")
+
+
+SCENARIOS = {"play": scenario_play, "small": scenario_small, "signal": scenario_signal}
+
+
+def compile_terminfo(term, workdir):
+    """A terminal type the base system may lack, built into a private directory."""
+    source = os.path.join(HERE, term + ".terminfo")
+    if not os.path.exists(source):
+        return None
+    directory = os.path.join(workdir, "terminfo")
+    os.makedirs(directory, exist_ok=True)
+    subprocess.run(["tic", "-x", "-o", directory, source], check=True, capture_output=True)
+    return directory
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--term", default="xterm-256color")
+    parser.add_argument("--lang", default="C.UTF-8")
+    parser.add_argument("--size", default="80x24")
+    args = parser.parse_args()
+
+    if shutil.which("tmux") is None:
+        print("FAIL: tmux is not installed; the end-to-end tests need it "
+              "(sudo apt-get install tmux)")
+        return 1
+    if not os.access(args.binary, os.X_OK):
+        print("FAIL: no game binary at %s" % args.binary)
+        return 1
+
+    width, height = (int(n) for n in args.size.split("x"))
+    with tempfile.TemporaryDirectory() as workdir:
+        terminfo = compile_terminfo(args.term, workdir)
+        env = dict(os.environ, TERMINFO=terminfo) if terminfo else os.environ
+        colours = subprocess.run(["tput", "-T", args.term, "colors"], env=env,
+                                 capture_output=True, text=True).stdout.strip()
+        if not colours.isdigit() or int(colours) < 8:
+            print("FAIL: terminal type %s is unknown or has no colours" % args.term)
+            return 1
+        utf8 = "utf" in args.lang.lower()
+        expect = Expect(16 if int(colours) >= 16 else 8, utf8, width, height)
+        pane = Pane(os.path.abspath(args.binary), args.term, args.lang, width, height, workdir,
+                    terminfo)
+        try:
+            SCENARIOS[args.scenario](pane, expect)
+        except Failure as failure:
+            print("FAIL (%s, TERM=%s, LANG=%s, %s): %s" % (
+                args.scenario, args.term, args.lang, args.size, failure))
+            return 1
+        finally:
+            pane.close()
+    print("PASS (%s, TERM=%s, LANG=%s, %s)" % (args.scenario, args.term, args.lang, args.size))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
