@@ -83,7 +83,7 @@ bool dim_with_colour() {
     return no_colour_video < 0 || (no_colour_video & NCV_DIM) == 0;
 }
 
-// Defines pair n for palette colour n (1..15) and returns the styles.
+// Defines pair n for palette colour n (1..15) and fills in how each is drawn.
 void set_up_palette(Style (&styles)[PALETTE_SIZE]) {
     for (Style& style : styles) style = Style{};
     if (!has_colors() || start_color() == ERR) return;  // plain text
