@@ -41,6 +41,16 @@ int key_of_byte(uint8_t b) {
     return b;
 }
 
+// The byte that stands for a key; "x" for a key that none stands for.
+uint8_t byte_of_key(int key) {
+    if (key >= 0x20 && key < 0x80) return static_cast<uint8_t>(key);
+    if (key >= 256 && key < 256 + 16) return static_cast<uint8_t>(0xe0 + (key - 256));
+    if (key >= 0xf0 && key <= 0xff) return static_cast<uint8_t>(key);
+    for (int i = 0; i < 32; ++i)
+        if (KEY_TABLE[i] == key) return static_cast<uint8_t>(i);
+    return 'x';
+}
+
 // Keys given after the input has run out, beyond which the game is taken
 // to be stuck.
 constexpr long MAX_FALLBACK_KEYS = 64;
@@ -75,7 +85,17 @@ class FuzzKeys {
         }
     }
 
+    // Keys chosen as the game goes, recorded as input bytes, once the
+    // input has run out.
+    void choose_with(const std::function<int(const ScreenBuffer&)>& choose, std::size_t max_keys,
+                     std::vector<uint8_t>* record) {
+        choose_ = choose;
+        choices_left_ = max_keys;
+        record_ = record;
+    }
+
     void watch(const ScreenBuffer& s) {
+        screen_ = &s;
         at_more_ = shows_more(s);
         if (s.cursor_row() < 0 || s.cursor_row() >= SCREEN_ROWS || s.cursor_col() < 0 ||
             s.cursor_col() >= SCREEN_COLS)
@@ -89,6 +109,13 @@ class FuzzKeys {
             ++outcome_.input_keys;
             return key;
         }
+        if (choose_ && choices_left_ > 0 && screen_ != nullptr) {
+            --choices_left_;
+            uint8_t byte = byte_of_key(choose_(*screen_));
+            record_->push_back(byte);
+            ++outcome_.input_keys;
+            return key_of_byte(byte);
+        }
         if (++fallback_ > MAX_FALLBACK_KEYS) throw StuckGame{};
         if (at_more_) return KEY_CODE_SPACE;
         // Q quits at a command; a direction prompt ignores it and takes 5.
@@ -100,6 +127,10 @@ class FuzzKeys {
     std::deque<int> keys_;
     bool at_more_ = false;
     long fallback_ = 0;
+    const ScreenBuffer* screen_ = nullptr;
+    std::function<int(const ScreenBuffer&)> choose_;
+    std::size_t choices_left_ = 0;
+    std::vector<uint8_t>* record_ = nullptr;
 };
 
 // What new_game does before its turns, with a short intro of our own.
@@ -136,9 +167,8 @@ void play_turn_by_turn(FuzzOutcome& outcome) {
     }
 }
 
-}  // namespace
-
-FuzzOutcome play_fuzz_input(const uint8_t* data, std::size_t size) {
+FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(const ScreenBuffer&)>& choose,
+                 std::size_t max_keys, std::vector<uint8_t>* record) {
     FuzzOutcome outcome;
     uint8_t mode = size > 0 ? data[0] : 0;
     uint32_t seed = 0;
@@ -151,6 +181,7 @@ FuzzOutcome play_fuzz_input(const uint8_t* data, std::size_t size) {
     random_reset_controls();
     HeadlessTerminal& terminal = use_headless_terminal();
     FuzzKeys keys(data + skip, size - skip, outcome);
+    if (choose) keys.choose_with(choose, max_keys, record);
     terminal.on_key_wait = [&keys](const ScreenBuffer& s) { keys.watch(s); };
     terminal.key_source = [&keys] { return keys.next(); };
 
@@ -173,4 +204,19 @@ FuzzOutcome play_fuzz_input(const uint8_t* data, std::size_t size) {
     clear_monsters();
     random_reset_controls();
     return outcome;
+}
+
+}  // namespace
+
+FuzzOutcome play_fuzz_input(const uint8_t* data, std::size_t size) { return play(data, size, nullptr, 0, nullptr); }
+
+std::vector<uint8_t> record_fuzz_input(bool whole_program, uint32_t seed, std::size_t max_keys,
+                                       const std::function<int(const ScreenBuffer&)>& choose) {
+    std::vector<uint8_t> input = {static_cast<uint8_t>(whole_program ? 1 : 0), static_cast<uint8_t>(seed >> 24),
+                                  static_cast<uint8_t>(seed >> 16), static_cast<uint8_t>(seed >> 8),
+                                  static_cast<uint8_t>(seed)};
+    std::vector<uint8_t> recorded;
+    play(input.data(), input.size(), choose, max_keys, &recorded);
+    input.insert(input.end(), recorded.begin(), recorded.end());
+    return input;
 }

@@ -11,7 +11,11 @@
 // prompt), so every game ends.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
+
+class ScreenBuffer;
 
 struct FuzzOutcome {
     bool whole_program = false;
@@ -27,3 +31,10 @@ struct FuzzOutcome {
 constexpr std::size_t FUZZ_MAX_KEYS = 8192;
 
 FuzzOutcome play_fuzz_input(const uint8_t* data, std::size_t size);
+
+// Plays a game the way play_fuzz_input does, with the keys that `choose`
+// gives as the game waits (it sees the screen), at most `max_keys` of them,
+// and returns the input that replays that game key for key. A key no input
+// byte stands for is pressed as "x" instead, which no screen takes.
+std::vector<uint8_t> record_fuzz_input(bool whole_program, uint32_t seed, std::size_t max_keys,
+                                       const std::function<int(const ScreenBuffer&)>& choose);
