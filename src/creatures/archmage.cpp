@@ -21,9 +21,7 @@ namespace {
 constexpr int PLACEMENT_TRIES = 201;
 constexpr const char* MOCKING_VOICE = "大魔法使いの嘲る声が聞える――";
 
-bool beyond_margin(const Creature* c) { return c->x < -4 || c->y < -4 || c->x > 82 || c->y > 23; }
 
-int step_towards(int from, int to) { return from < to ? 1 : from > to ? -1 : 0; }
 
 int squared_distance_to_player(int x, int y) {
     int dx = x - game.player_x;

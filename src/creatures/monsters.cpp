@@ -18,10 +18,7 @@ namespace {
 
 long allocations_left = -1;  // negative: no limit
 
-// Monsters that drift more than four cells beyond the map may vanish.
-bool beyond_margin(const Creature* c) { return c->x < -4 || c->y < -4 || c->x > 82 || c->y > 23; }
 
-int step_towards(int from, int to) { return from < to ? 1 : from > to ? -1 : 0; }
 
 }  // namespace
 
