@@ -21,8 +21,6 @@ namespace {
 constexpr int PLACEMENT_TRIES = 201;
 constexpr const char* MOCKING_VOICE = "大魔法使いの嘲る声が聞える――";
 
-
-
 int squared_distance_to_player(int x, int y) {
     int dx = x - game.player_x;
     int dy = y - game.player_y;

@@ -18,8 +18,6 @@ namespace {
 
 long allocations_left = -1;  // negative: no limit
 
-
-
 }  // namespace
 
 void set_creature_allocation_limit(long allocations) { allocations_left = allocations; }
