@@ -72,11 +72,13 @@ CreatureIndexScope::~CreatureIndexScope() {
 bool creature_index_active() { return built; }
 
 Creature* indexed_monster_at(int x, int y) {
-    Slot* slot = slot_at(x, y);
-    if (slot == nullptr) return first_living_monster_at(x, y);
-    if (slot->count == 0) return nullptr;
-    Creature* m = slot->only;
-    if (slot->count == 1 && m != nullptr && m->kind != KIND_DEAD && m->x == x && m->y == y) return m;
+    unsigned column = static_cast<unsigned>(x - CREATURE_INDEX_LEFT);
+    unsigned row = static_cast<unsigned>(y - CREATURE_INDEX_TOP);
+    if (column >= CREATURE_INDEX_COLUMNS || row >= CREATURE_INDEX_ROWS) return first_living_monster_at(x, y);
+    const Slot& slot = slots[row][column];
+    if (slot.stamp != current_stamp || slot.count == 0) return nullptr;  // nobody came here
+    Creature* m = slot.only;
+    if (slot.count == 1 && m != nullptr && m->kind != KIND_DEAD && m->x == x && m->y == y) return m;
     return first_living_monster_at(x, y);
 }
 
