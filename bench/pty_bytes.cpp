@@ -7,8 +7,9 @@
 // Every step key is one action of the player and so two turns: the turn in
 // which it is read ends with the monsters' and the archmage's phases, the
 // next turn (without the player's energy for a command) redraws, and the
-// turn after that redraws again before it reads the next key. So each key's
-// output holds two redraws, and a turn is half of it.
+// turn after that redraws again before it reads the next key. Every redraw
+// clears the screen, which curses shows as a full repaint; the program counts
+// those repaints, so a turn's bytes are the walk's bytes per repaint.
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -32,6 +33,20 @@
 namespace {
 
 int master_fd = -1;
+// Full repaints seen: the terminal's clear-screen sequence, which curses
+// sends when the game has cleared the screen since the last refresh.
+long clears_seen = 0;
+std::string tail;  // the last bytes read, for a sequence split across reads
+
+void count_clears(const char* bytes, ssize_t n) {
+    static const std::string clear_screen = "\x1b[2J";
+    std::string window = tail + std::string(bytes, static_cast<std::size_t>(n));
+    for (std::size_t at = window.find(clear_screen); at != std::string::npos;
+         at = window.find(clear_screen, at + 1))
+        if (at + clear_screen.size() > tail.size()) ++clears_seen;
+    std::size_t keep = clear_screen.size() - 1;
+    tail = window.size() > keep ? window.substr(window.size() - keep) : window;
+}
 
 // Reads until the game has said nothing for `quiet_ms`; returns the bytes.
 long drain(int quiet_ms) {
@@ -44,6 +59,7 @@ long drain(int quiet_ms) {
         if (ready <= 0) return total;
         ssize_t n = read(master_fd, buffer, sizeof buffer);
         if (n <= 0) return total;  // the game has gone
+        count_clears(buffer, n);
         total += n;
     }
 }
@@ -107,10 +123,12 @@ int main(int argc, char** argv) {
     // and new monsters keep coming; a monster in the way is slain.
     const char pattern[] = {'6', '6', '6', '6', '6', '6', '3', '2', '2', '1', '4', '4', '4', '4', '7', '8', '8', '9'};
     std::vector<long> per_key;
+    long clears_before_walk = clears_seen;
     for (int i = 0; i < steps; ++i) {
         press(pattern[(i / 4) % sizeof pattern]);
         per_key.push_back(drain(QUIET_MS));
     }
+    long walk_clears = clears_seen - clears_before_walk;
     press('Q');
     long at_exit = drain(200);
     int status = 0;
@@ -129,7 +147,11 @@ int main(int argc, char** argv) {
     std::printf("| walk, all keys | %ld | %ld |\n", walk.keys, walk.total);
     std::printf("| walk, per key: least / mean / most | 1 | %ld / %.0f / %ld |\n", walk.least, per_key_mean,
                 walk.most);
-    std::printf("| walk, per turn (half a key) | - | %.0f |\n", per_key_mean / 2);
+    std::printf("| walk, full repaints (clear screen) per key | 1 | %.2f |\n",
+                static_cast<double>(walk_clears) / walk.keys);
+    if (walk_clears > 0)
+        std::printf("| walk, per turn (one full repaint) | - | %.0f |\n",
+                    static_cast<double>(walk.total) / static_cast<double>(walk_clears));
     std::printf("| quit | 1 | %ld |\n", at_exit);
     std::printf("exit status %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     return 0;
