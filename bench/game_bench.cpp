@@ -1,4 +1,4 @@
-// What a turn costs, and its parts, with 0 to 1,000 living monsters.
+// What a turn costs, and what it is made of, with 0 to 1,000 living monsters.
 //
 //   cmake --preset bench && cmake --build --preset bench
 //   build/bench/bench/drowsel_bench
