@@ -26,11 +26,6 @@ inline void put_archmage(int x, int y) {
     archmage_hp = 77;
 }
 
-inline void paint_map_green() {
-    for (auto& row : map)
-        for (auto& cell : row) cell = MapCell{'.', 2};
-}
-
 // Cells of the given glyph and colour; glyph 0 counts every glyph.
 inline int count_cells(unsigned char glyph, int colour) {
     int count = 0;

@@ -23,8 +23,7 @@ class Commands : public GameTest {
    protected:
     void SetUp() override {
         GameTest::SetUp();
-        for (auto& row : map)
-            for (auto& cell : row) cell = MapCell{'.', COLOUR_GREEN};
+        paint_map_green();
         for (auto& kind : terrain_palette) kind = TerrainKind{':', COLOUR_BLUE};
         archmage_hp = ARCHMAGE_MAX_HP;
         game.energy = 100;
@@ -33,15 +32,6 @@ class Commands : public GameTest {
     void press(std::initializer_list<int> keys) {
         terminal->keys = keys;
         player_command();
-    }
-    static Creature* monster_at(int x, int y) {
-        Creature* m = new_monster();
-        m->kind = KIND_CHASER;
-        m->x = x;
-        m->y = y;
-        m->colour = COLOUR_BROWN;
-        m->glyph = '*';
-        return m;
     }
     static void archmage_at(int x, int y) {
         game.boss_mode = 1;
@@ -73,8 +63,8 @@ TEST_F(Commands, EveryDirectionKeyStepsStrikesAndAims) {
         EXPECT_EQ(game.energy, 0) << "key " << d.key;
 
         SetUp();
-        Creature* m = monster_at(39 + d.dx, 9 + d.dy);
-        Creature* behind = monster_at(39 + 2 * d.dx, 9 + 2 * d.dy);
+        Creature* m = place_monster(39 + d.dx, 9 + d.dy);
+        Creature* behind = place_monster(39 + 2 * d.dx, 9 + 2 * d.dy);
         press({d.key});
         EXPECT_EQ(m->kind, KIND_DEAD) << "key " << d.key;
         EXPECT_EQ(behind->kind, KIND_CHASER) << "key " << d.key;
@@ -83,7 +73,7 @@ TEST_F(Commands, EveryDirectionKeyStepsStrikesAndAims) {
         EXPECT_EQ(game.energy, 0);
 
         SetUp();  // the same key at the direction prompt reaches three cells
-        m = monster_at(39 + 3 * d.dx, 9 + 3 * d.dy);
+        m = place_monster(39 + 3 * d.dx, 9 + 3 * d.dy);
         press({'a', d.key});
         EXPECT_EQ(m->kind, KIND_DEAD) << "key " << d.key;
         clear_monsters();
@@ -114,7 +104,7 @@ TEST_F(Commands, KeysWithoutACommandCostNothingAndDrawNothing) {
     unbound.insert(unbound.end(), {KEY_CODE_ESCAPE, 265, 262, 338});
     MapCell before[MAP_HEIGHT][MAP_WIDTH];
     map[9][39] = MapCell{'?', COLOUR_WHITE};
-    monster_at(40, 9);
+    place_monster(40, 9);
     std::memcpy(before, map, sizeof map);
     for (int key : unbound) {
         game.message_colour = COLOUR_YELLOW;
@@ -169,7 +159,7 @@ TEST_F(Commands, TerrainShiftSparesFireAndLosesScrolls) {
     map[3][3] = MapCell{'!', COLOUR_YELLOW};
     map[9][39] = MapCell{'?', COLOUR_WHITE};
     map[2][2] = MapCell{'?', COLOUR_WHITE};
-    Creature* m = monster_at(45, 12);
+    Creature* m = place_monster(45, 12);
     std::strcpy(last_message, "as before");
     long clears = screen().clear_count();
     random_start_log();
@@ -216,8 +206,8 @@ TEST_F(Commands, HiddenShortcutFollowsItsStages) {
 using RangedAttack = Commands;
 
 TEST_F(RangedAttack, PromptIgnoresEveryKeyButADirectionAndStrikesOnlyTheNearest) {
-    Creature* near = monster_at(41, 9);
-    Creature* far = monster_at(42, 9);
+    Creature* near = place_monster(41, 9);
+    Creature* far = place_monster(42, 9);
     std::string prompt = cp("どの方向に攻撃？");
     int waits = 0;
     terminal->on_key_wait = [&](const ScreenBuffer& s) {
@@ -237,7 +227,7 @@ TEST_F(RangedAttack, PromptIgnoresEveryKeyButADirectionAndStrikesOnlyTheNearest)
 }
 
 TEST_F(RangedAttack, FiveEndsItSilentlyAndNothingWithinThreeCellsIsAMiss) {
-    Creature* m = monster_at(35, 13);  // four cells down-left
+    Creature* m = place_monster(35, 13);  // four cells down-left
     press({'z', '5'});
     EXPECT_EQ(std::string(last_message), cp("どの方向に攻撃？"));
     EXPECT_EQ(game.message_colour, 0);

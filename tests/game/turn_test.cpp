@@ -23,27 +23,17 @@ class TurnCycle : public GameTest {
         GameTest::SetUp();
         reset_world();
         // Plain ground everywhere, so no fire flickers and no step burns.
-        for (auto& row : map)
-            for (auto& cell : row) cell = MapCell{'.', COLOUR_GREEN};
+        paint_map_green();
         terminal->key_source = [] {
             ADD_FAILURE() << "a key was read that should not have been";
             return int{'Q'};
         };
         random_reset_controls();
     }
-    static Creature* monster_at(int x, int y) {
-        Creature* m = new_monster();
-        m->kind = KIND_WANDERER;
-        m->x = x;
-        m->y = y;
-        m->colour = COLOUR_BROWN;
-        m->glyph = '*';
-        return m;
-    }
 };
 
 TEST_F(TurnCycle, TheFirstTurnOfADreamReadsNoKey) {
-    Creature* m = monster_at(10, 5);
+    Creature* m = place_monster(10, 5, KIND_WANDERER);
     long refreshes = terminal->refresh_count;
     long clears = screen().clear_count();
     MapCell before[MAP_HEIGHT][MAP_WIDTH];
@@ -71,7 +61,7 @@ TEST_F(TurnCycle, TheFirstTurnOfADreamReadsNoKey) {
 }
 
 TEST_F(TurnCycle, KeysThatDoNotActAreReadOneAfterAnotherWithoutARedraw) {
-    Creature* m = monster_at(10, 5);
+    Creature* m = place_monster(10, 5, KIND_WANDERER);
     m->energy = 90;
     game.energy = 50;
     game.kill_count = 12;
@@ -118,7 +108,7 @@ TEST_F(TurnCycle, TheArchmageGathersEnergyEveryTurnEvenWhenAbsent) {
 
 TEST_F(TurnCycle, DeathInFireEndsTheTurnWithANewDream) {
     map[9][40] = MapCell{'!', COLOUR_LIGHT_RED};  // right of the player
-    monster_at(10, 5);
+    place_monster(10, 5, KIND_WANDERER);
     game.energy = 50;
     game.kill_count = 30;
     terminal->keys = {'l', KEY_CODE_SPACE};
@@ -158,7 +148,7 @@ TEST_F(TurnCycle, DeathInFireEndsTheTurnWithANewDream) {
 }
 
 TEST_F(TurnCycle, ANewDreamResetsPlayButKeepsTheShortcutAndTheMessage) {
-    monster_at(1, 1);
+    place_monster(1, 1, KIND_WANDERER);
     game = GameState{3, 4, 50, 50, 1, 1, 2, RUN_PLAYING, COLOUR_YELLOW, game.monsters, &archmage};
     std::strcpy(last_message, "still here");
     archmage_hp = 12;

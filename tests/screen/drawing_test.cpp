@@ -20,13 +20,7 @@ class PlayScreen : public GameTest {
    protected:
     void SetUp() override {
         GameTest::SetUp();
-        for (auto& row : map)
-            for (auto& cell : row) cell = MapCell{'.', COLOUR_GREEN};
-    }
-    static Creature* monster_at(int x, int y, int colour, unsigned char glyph) {
-        Creature* m = new_monster();
-        *m = Creature{KIND_CHASER, x, y, colour, 0, glyph, m->next, m->prev};
-        return m;
+        paint_map_green();
     }
 };
 
@@ -115,7 +109,7 @@ TEST_F(PlayScreen, FireFlickersOnceForEveryFireCellDrawnAsGround) {
     map[9][39] = MapCell{'!', COLOUR_BLUE};
     map[12][20] = MapCell{'!', COLOUR_BLUE};
     map[15][60] = MapCell{'!', COLOUR_BLUE};
-    monster_at(20, 12, COLOUR_BROWN, '%');
+    place_monster(20, 12, KIND_CHASER, COLOUR_BROWN, '%');
     game.boss_mode = 1;
     archmage_hp = 77;
     archmage = Creature{KIND_ARCHMAGE, 60, 15, COLOUR_LIGHT_MAGENTA, 0, '@', nullptr, nullptr};

@@ -7,6 +7,7 @@
 #include "game/state.h"
 #include "screen/console.h"
 #include "text/encoding.h"
+#include "world/map.h"
 
 HeadlessTerminal& start_fresh(unsigned seed) {
     set_creature_allocation_limit(-1);
@@ -37,4 +38,19 @@ std::string cp(const char* utf8) { return to_cp932(utf8); }
                                                  << " has colour " << s.cell(row, col + i).colour
                                                  << ", expected " << colour;
     return ::testing::AssertionSuccess();
+}
+
+Creature* place_monster(int x, int y, int kind, int colour, unsigned char glyph) {
+    Creature* m = new_monster();
+    m->kind = kind;
+    m->x = x;
+    m->y = y;
+    m->colour = colour;
+    m->glyph = glyph;
+    return m;
+}
+
+void paint_map_green() {
+    for (auto& row : map)
+        for (auto& cell : row) cell = MapCell{'.', COLOUR_GREEN};
 }

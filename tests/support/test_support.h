@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "creatures/creature.h"
+#include "screen/colours.h"
 #include "screen/headless_terminal.h"
 
 // Resets every record of the game to its program-start state, installs a
@@ -25,3 +27,9 @@ class GameTest : public ::testing::Test {
 std::string cp(const char* utf8);
 // Asserts that `text` (CP932) stands at (row, col), every cell in `colour`.
 ::testing::AssertionResult text_on_screen(int row, int col, const std::string& text, int colour);
+
+// A living monster put by hand at (x, y), at the head of the list.
+Creature* place_monster(int x, int y, int kind = KIND_CHASER, int colour = COLOUR_BROWN,
+                        unsigned char glyph = '*');
+// Every map cell plain green ground.
+void paint_map_green();
