@@ -82,7 +82,7 @@ void set_up_dream(int count) {
     clear_monsters();
     reset_all_state();
     random_reset_controls();
-    std::srand(1);
+    random_seed(1);
     terminal = &use_headless_terminal();
     terminal->key_source = step_key;
     reroll_terrain_kind(-1);
