@@ -39,10 +39,10 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
     for (;;) {
         int choice = getopt_long(argc, argv, ":h", LONG_OPTIONS, nullptr);
         if (choice == -1) break;
-        // The option as typed, without any "=value".
-        std::string given = optopt > 0 && optopt < 256 ? std::string("-") + static_cast<char>(optopt)
-                                                       : std::string(argv[optind - 1]);
-        given = given.substr(0, given.find('='));
+        // The last word read, without any "=value": the option at fault.
+        std::string word = argv[optind - 1];
+        word = word.substr(0, word.find('='));
+        bool long_word = word.rfind("--", 0) == 0;
         switch (choice) {
             case OPTION_SEED:
                 options.seed_given = true;
@@ -54,7 +54,7 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
             case OPTION_RECORD:
             case OPTION_REPLAY:
                 if (*optarg == '\0') {
-                    problem = given + " needs a file name";
+                    problem = std::string(choice == OPTION_RECORD ? "--record" : "--replay") + " needs a file name";
                     return OptionsOutcome::error;
                 }
                 (choice == OPTION_RECORD ? options.record_path : options.replay_path) = optarg;
@@ -66,10 +66,13 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 version = true;
                 break;
             case ':':
-                problem = given + " needs a value";
+                problem = word + " needs a value";
                 return OptionsOutcome::error;
             default:
-                problem = "unknown option '" + given + "'";
+                if (long_word && optopt != 0)
+                    problem = word + " takes no value";
+                else
+                    problem = "unknown option '" + (long_word ? word : std::string("-") + static_cast<char>(optopt)) + "'";
                 return OptionsOutcome::error;
         }
     }
