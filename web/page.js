@@ -20,6 +20,7 @@
     won: false,
     firstScreenAt: null,   // performance.now() of the first screen drawn
     latencies: [],         // ms from a key press to the screen drawn after it
+    frameLatencies: [],    // ms from a key press to the frame that shows it
     // The screen as drawn: per row, [character, colour] for each cell; the
     // right half of a double-width character is ['', colour].
     grid() {
@@ -68,7 +69,9 @@
     const now = performance.now();
     if (page.firstScreenAt === null) page.firstScreenAt = now;
     if (pressedAt !== null) {
-      page.latencies.push(now - pressedAt);
+      const pressed = pressedAt;
+      page.latencies.push(now - pressed);
+      requestAnimationFrame(() => page.frameLatencies.push(performance.now() - pressed));
       pressedAt = null;
     }
   }
@@ -84,11 +87,11 @@
     return new Promise((resolve) => { waiting = resolve; });
   }
 
-  function giveKey(code) {
+  function giveKey(code, pressed) {
     if (waiting) {
       const resolve = waiting;
       waiting = null;
-      pressedAt = performance.now();
+      pressedAt = pressed;
       resolve(code);
     } else {
       queue.push(code);
@@ -123,7 +126,7 @@
     const code = keyCode(e);
     if (code === null) return;
     e.preventDefault();
-    giveKey(code);
+    giveKey(code, e.timeStamp);
   }, true);
 
   function fit() {
