@@ -27,7 +27,7 @@ const port = await new Promise((resolve) => {
 });
 const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking'] });
-const page = await browser.newPage({ viewport: { width: 860, height: 500 } });
+const page = await browser.newPage({ viewport: { width: Number(process.env.W || 860), height: Number(process.env.H || 500) } });
 await page.goto(`http://127.0.0.1:${port}/?seed=77`);
 
 // The key that brings the player (screen row 10, column 39) towards the
