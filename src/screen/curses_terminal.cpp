@@ -19,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "screen/screen_buffer.h"
 #include "screen/terminal_glyphs.h"
@@ -132,6 +133,7 @@ class CursesTerminal : public Terminal {
     void present(const ScreenBuffer& screen) override { draw(screen, screen.repaint_pending()); }
 
     int read_key(const ScreenBuffer& screen) override {
+        shown_ = &screen;
         int failures = 0;
         for (;;) {
             int key = getch();
@@ -152,15 +154,36 @@ class CursesTerminal : public Terminal {
 
     void sleep_ms(int ms) override { napms(ms); }
 
+    int read_key_within(const ScreenBuffer& screen, int timeout_ms) override {
+        shown_ = &screen;
+        timeout(timeout_ms < 0 ? 0 : timeout_ms);
+        int key = getch();
+        timeout(-1);
+        if (key == KEY_RESIZE) draw(screen, true);  // and the wait ends early
+        return key == ERR || key == KEY_RESIZE ? -1 : key;
+    }
+
+    void show_status_line(const char* ascii) override {
+        status_line_ = ascii;
+        if (!screen_open) return;
+        if (status_line_.empty() && rows_ > SCREEN_ROWS) {
+            move(SCREEN_ROWS, 0);
+            clrtoeol();
+        }
+        if (shown_ != nullptr) draw(*shown_, false);
+    }
+
     void shutdown() override { restore_terminal(); }
 
    private:
     void draw(const ScreenBuffer& screen, bool full_repaint) {
+        shown_ = &screen;
         if (!screen_open) return;
         if (full_repaint) clear();
         getmaxyx(stdscr, rows_, cols_);
         for (int row = 0; row < SCREEN_ROWS && row < rows_; ++row) draw_row(screen, row);
         if (rows_ < SCREEN_ROWS || cols_ < SCREEN_COLS) show_size_notice();
+        if (!status_line_.empty()) show_status_row();
         if (!cursor_hidden_ && screen.cursor_row() < rows_ && screen.cursor_col() < cols_)
             move(screen.cursor_row(), screen.cursor_col());
         refresh();
@@ -207,9 +230,26 @@ class CursesTerminal : public Terminal {
         }
     }
 
+    // The status line of a replay, in reverse white, below the game's rows
+    // or over the last row.
+    void show_status_row() {
+        int row = rows_ > SCREEN_ROWS ? SCREEN_ROWS : rows_ - 1;
+        if (row < 0) return;
+        Style style = style_of(15);
+        style.attrs |= A_REVERSE;
+        for (int col = 0; col < cols_; ++col) {
+            if (col < static_cast<int>(status_line_.size()))
+                put(row, col, static_cast<wchar_t>(status_line_[col]), style);
+            else
+                put(row, col, L' ', Style{});
+        }
+    }
+
     Style styles_[PALETTE_SIZE];
     TerminalGlyphs glyphs_;
     bool cursor_hidden_ = false;
+    const ScreenBuffer* shown_ = nullptr;  // the screen last drawn
+    std::string status_line_;
     int rows_ = 0;
     int cols_ = 0;
 };
