@@ -10,6 +10,10 @@ Usage: drowsel_e2e.py --binary PATH SCENARIO [options]
   play    the whole path from title to quit at 80x24
   small   a terminal smaller than the game's screen (--size WxH)
   signal  SIGTERM during play gives the terminal back
+  record  a short run recorded and replayed: the same screens, the
+          replay's keys, its last line and exit status
+  killed  a run killed with SIGKILL while recording replays up to its
+          last key
 """
 
 import argparse
@@ -256,16 +260,19 @@ class Pane:
     itself is not always quick to reap a process that has ended.
     """
 
-    def __init__(self, binary, term, lang, width, height, workdir, terminfo_dir=None):
+    def __init__(self, binary, term, lang, width, height, workdir, terminfo_dir=None, args=()):
         self.socket = "drowsel-e2e-%d-%s" % (os.getpid(), uuid.uuid4().hex[:8])
         self.width, self.height = width, height
-        self.status_file = os.path.join(workdir, "exit-status")
+        self.workdir = workdir
+        self.setup = (binary, term, lang, width, height, workdir, terminfo_dir)
+        self.status_file = os.path.join(workdir, "exit-status-" + self.socket)
         self.env = {k: v for k, v in os.environ.items() if not k.startswith("TMUX")}
         self.env.update(LANG="C.UTF-8", LC_ALL="C.UTF-8")  # tmux itself needs UTF-8
         game = ["env", "-u", "TERMINFO", "TERM=" + term, "LANG=" + lang, "LC_ALL=" + lang]
         if terminfo_dir:
             game.append("TERMINFO=" + terminfo_dir)
         game.append(binary)
+        game += list(args)
         script = '"$@"; echo $? > "$STATUS.new"; mv "$STATUS.new" "$STATUS"'
         command = ["env", "STATUS=" + self.status_file, "sh", "-c", script, "sh", *game]
         self.tmux("start-server", ";", "set-option", "-g", "remain-on-exit", "on", ";",
@@ -342,6 +349,10 @@ class Pane:
         if name != "drowsel":
             raise Failure("the process under the shell is %r, not drowsel" % name)
         return pid
+
+    def another(self, *args):
+        """The game started once more in a new pane like this one, with `args`."""
+        return Pane(*self.setup, args=args)
 
     def close(self):
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], env=self.env,
@@ -593,7 +604,95 @@ def scenario_signal(pane, expect):
         raise Failure("SIGTERM left the terminal on the alternate screen")
 
 
-SCENARIOS = {"play": scenario_play, "small": scenario_small, "signal": scenario_signal}
+def game_rows_mismatch(want, screen):
+    """None when the game's 23 rows show what `want` showed, cell for cell."""
+    for row in range(GAME_ROWS):
+        for col in range(GAME_COLS):
+            if screen.cell(row, col) != want.cell(row, col):
+                return "row %d col %d shows %r, expected %r" % (
+                    row, col, screen.cell(row, col), want.cell(row, col))
+    return None
+
+
+def status_line_mismatch(screen, text):
+    got = screen.text(GAME_ROWS, 0, len(text))
+    return None if got == text else "the line below the game shows %r, not %r" % (got, text)
+
+
+def record_a_short_run(pane, expect):
+    """Title, intro, three steps; the play screens after each, in order."""
+    pane.wait_for("the title page", lambda s: title_mismatch(expect, s))
+    pane.send("x")
+    screens = [go_through_intro(pane, expect)]
+    for key, dx, dy in STEPS[:3]:
+        before = screens[-1]
+        pane.send(key)
+        screens.append(pane.wait_for("the world to move after %s" % key,
+                                     lambda s: shift_mismatch(before, s, dx, dy)))
+    return screens
+
+
+def scenario_record(pane, expect):
+    path = os.path.join(pane.workdir, "run.rec")
+    recorder = pane.another("--seed", "4242", "--record", path)
+    try:
+        screens = record_a_short_run(recorder, expect)
+        recorder.send("Q")
+        recorder.expect_exit_status(0)
+    finally:
+        recorder.close()
+    again = pane.another("--record", path)
+    try:
+        if again.wait_for_exit() != 4:
+            raise Failure("recording over an existing file did not end with status 4")
+    finally:
+        again.close()
+
+    player = pane.another("--replay", path)
+    try:
+        # Paused on the title, slowed down twice, then on again: every play
+        # screen of the run comes back in order, then the end line.
+        player.wait_for("the replayed title page", lambda s: title_mismatch(expect, s))
+        player.send("Space")
+        player.wait_for("the pause line", lambda s: status_line_mismatch(s, "Paused after 0 keys, 150 ms a key"))
+        player.send("-", "-")
+        player.wait_for("the slower pace", lambda s: status_line_mismatch(s, "Paused after 0 keys, 400 ms a key"))
+        player.send("Space")
+        for number, want in enumerate(screens):
+            player.wait_for("play screen %d of the run" % number, lambda s: game_rows_mismatch(want, s))
+        player.wait_for("the end line", lambda s: status_line_mismatch(
+            s, "End of the recording: the game is over. Press a key.")
+            or game_rows_mismatch(screens[-1], s))
+        player.send("z")
+        player.expect_exit_status(0)
+        if player.info("#{alternate_on}") != "0":
+            raise Failure("the replay left the terminal on the alternate screen")
+    finally:
+        player.close()
+
+
+def scenario_killed(pane, expect):
+    path = os.path.join(pane.workdir, "killed.rec")
+    recorder = pane.another("--seed", "99", "--record", path)
+    try:
+        screens = record_a_short_run(recorder, expect)
+        os.kill(recorder.game_pid(), signal.SIGKILL)
+        recorder.expect_exit_status(128 + signal.SIGKILL)
+    finally:
+        recorder.close()
+    player = pane.another("--replay", path)
+    try:
+        player.wait_for("the last screen before the kill with the end line", lambda s: status_line_mismatch(
+            s, "End of the recording: it was cut short here. Press a key.")
+            or game_rows_mismatch(screens[-1], s), timeout=30)
+        player.send("z")
+        player.expect_exit_status(0)
+    finally:
+        player.close()
+
+
+SCENARIOS = {"play": scenario_play, "small": scenario_small, "signal": scenario_signal,
+             "record": scenario_record, "killed": scenario_killed}
 
 
 def compile_terminfo(term, workdir):
