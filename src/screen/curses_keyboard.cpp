@@ -2,6 +2,7 @@
 
 #include <curses.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -63,6 +64,17 @@ Wait wait_for_input() {
     return result < 0 && errno == EINTR ? Wait::interrupted : Wait::failed;
 }
 
+// Curses notices a resize only in a read it is blocked in; the wait here is
+// outside it, so the size is checked after every signal.
+bool size_changed() {
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0)
+        return false;
+    if (size.ws_row == LINES && size.ws_col == COLS) return false;
+    resizeterm(size.ws_row, size.ws_col);
+    return true;
+}
+
 }  // namespace
 
 void set_up_keyboard() {
@@ -103,6 +115,7 @@ KeyRead read_keyboard() {
             Wait wait = wait_for_input();
             if (wait == Wait::failed) return {KeyEvent::gone, 0};
             readable = wait == Wait::readable;
+            if (wait == Wait::interrupted && size_changed()) return {KeyEvent::resized, 0};
             continue;
         }
         failures = 0;
