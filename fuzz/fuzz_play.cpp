@@ -190,7 +190,7 @@ FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(
             random_fix_seed(seed);
             program_entry();
         } else {
-            std::srand(seed);
+            random_seed(seed);
             play_turn_by_turn(outcome);
         }
     } catch (const StuckGame&) {

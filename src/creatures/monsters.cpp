@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "creatures/archmage.h"
-#include "creatures/creature_index.h"
 #include "game/random.h"
 #include "game/state.h"
 #include "screen/colours.h"
@@ -65,17 +64,9 @@ void clear_monsters() {
     purge_dead_monsters();
 }
 
-Creature* first_living_monster_at(int x, int y) {
+Creature* find_creature_at(int x, int y) {
     for (Creature* m = game.monsters; m != nullptr; m = m->next)
         if (m->x == x && m->y == y && m->kind != KIND_DEAD) return m;
-    return nullptr;
-}
-
-Creature* find_creature_at(int x, int y) {
-    // Inside the redraw and the monsters' turn the index answers for the
-    // list walk, with the same result.
-    Creature* m = creature_index_active() ? indexed_monster_at(x, y) : first_living_monster_at(x, y);
-    if (m != nullptr) return m;
     Creature* boss = game.archmage;
     if (game.boss_mode != 0 && boss->kind != KIND_DEAD && boss->x == x && boss->y == y) return boss;
     return nullptr;
@@ -94,7 +85,6 @@ void spawn_monster(int x, int y) {
 
 void monsters_act() {
     if (game.restart_pending != 0) return;
-    CreatureIndexScope index;  // every step asks about its target cell
     for (Creature* m = game.monsters; m != nullptr; m = m->next) {
         if (m->kind == KIND_DEAD) continue;
         m->energy += random_below(20) + 40;
@@ -124,11 +114,8 @@ void monster_step(Creature* m) {
     int tx = m->x + dx;
     int ty = m->y + dy;
     if (find_creature_at(tx, ty) != nullptr || is_player_at(tx, ty)) return;
-    int from_x = m->x;
-    int from_y = m->y;
     m->x = tx;
     m->y = ty;
-    creature_index_moved(m, from_x, from_y);
 }
 
 void kill_monster(Creature* m) {

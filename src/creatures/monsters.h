@@ -12,9 +12,6 @@ void clear_monsters();
 // The living monster at (x, y), newest first; else the archmage if it is in
 // play and stands there; else nullptr.
 Creature* find_creature_at(int x, int y);
-// The first living monster at (x, y) walking the list from its head, or
-// nullptr; the archmage is not asked.
-Creature* first_living_monster_at(int x, int y);
 void spawn_monster(int x, int y);
 void monsters_act();
 void monster_step(Creature* m);

@@ -1,7 +1,6 @@
 #include "screen/drawing.h"
 
 #include "creatures/archmage.h"
-#include "creatures/creature_index.h"
 #include "creatures/monsters.h"
 #include "game/random.h"
 #include "game/state.h"
@@ -72,7 +71,6 @@ void draw_boss_bar() {
 }  // namespace
 
 void draw_screen() {
-    CreatureIndexScope index;  // the map asks about every one of its cells
     console_clear();
     draw_message_row();
     draw_map();

@@ -23,7 +23,7 @@ namespace {
 using HeadlessGames = GameTest;
 
 TEST_F(HeadlessGames, TensOfThousandsOfRandomKeysKeepThePlayRecordsSound) {
-    std::srand(20260611);
+    random_seed(20260611);
     reset_world();
     // Every command but "Q" and the hidden shortcut; Space often, for "-more-".
     const std::string typed = "12346789ykulnjbh   ,.grsazd5qx";

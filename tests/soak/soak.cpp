@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
 
     reset_all_state();
     random_reset_controls();
-    std::srand(seed);
+    random_seed(seed);
     soak::SoakPlayer player(seed);
     const PlayerTally& seen = player.tally();
     HeadlessTerminal& terminal = use_headless_terminal();

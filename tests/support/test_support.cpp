@@ -13,7 +13,7 @@ HeadlessTerminal& start_fresh(unsigned seed) {
     set_creature_allocation_limit(-1);
     reset_all_state();
     random_reset_controls();
-    std::srand(seed);
+    random_seed(seed);
     return use_headless_terminal();
 }
 

@@ -1,0 +1,55 @@
+# The browser build (Emscripten): the same game code with the browser
+# terminal, linked into a folder of static files, page/, that any static web
+# server can serve. The terminal build's CP932 conversions use iconv, which
+# the browser's C library lacks; their tables are generated here by a small
+# host program from the build machine's iconv.
+find_program(DROWSEL_HOST_CXX NAMES c++ g++ clang++)
+if(NOT DROWSEL_HOST_CXX)
+  message(FATAL_ERROR "Missing a host C++ compiler for the CP932 tables: install the Debian package 'g++'")
+endif()
+
+set(generated ${CMAKE_BINARY_DIR}/generated)
+file(MAKE_DIRECTORY ${generated})
+add_custom_command(
+  OUTPUT ${generated}/cp932_table.cpp
+  COMMAND ${DROWSEL_HOST_CXX} -std=c++20 -O1 -I${CMAKE_SOURCE_DIR}/src
+          -o ${generated}/cp932_table_gen ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp
+  COMMAND ${generated}/cp932_table_gen ${generated}/cp932_table.cpp
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp ${CMAKE_SOURCE_DIR}/src/web/cp932_table.h
+  COMMENT "Generating the CP932 tables from the host's iconv"
+  VERBATIM)
+
+file(GLOB_RECURSE web_core_sources CONFIGURE_DEPENDS
+  src/game/*.cpp src/world/*.cpp src/creatures/*.cpp src/text/*.cpp src/screen/*.cpp)
+list(FILTER web_core_sources EXCLUDE REGEX ".*/src/game/main\\.cpp$")
+list(FILTER web_core_sources EXCLUDE REGEX ".*/src/screen/(curses_terminal|terminal_glyphs)[^/]*\\.cpp$")
+list(FILTER web_core_sources EXCLUDE REGEX ".*/src/text/encoding\\.cpp$")
+
+set(page ${CMAKE_BINARY_DIR}/page)
+add_executable(drowsel_web
+  ${web_core_sources}
+  src/web/encoding_web.cpp src/web/web_terminal.cpp src/web/web_main.cpp
+  ${generated}/cp932_table.cpp)
+target_include_directories(drowsel_web PRIVATE src)
+target_compile_options(drowsel_web PRIVATE -Os)
+# Asyncify lets the game's blocking key read and sleep wait for the page.
+target_link_options(drowsel_web PRIVATE
+  -Os
+  -sASYNCIFY
+  "-sASYNCIFY_IMPORTS=['__asyncjs__page_next_key','emscripten_sleep']"
+  -sASYNCIFY_STACK_SIZE=16384
+  -sENVIRONMENT=web
+  -sFILESYSTEM=0
+  -sALLOW_MEMORY_GROWTH=1)
+set_target_properties(drowsel_web PROPERTIES
+  OUTPUT_NAME game
+  SUFFIX .js
+  RUNTIME_OUTPUT_DIRECTORY ${page})
+# The optimizer of Debian's emscripten needs Debian's node modules.
+set_property(TARGET drowsel_web PROPERTY CXX_LINKER_LAUNCHER
+  ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
+
+# The page's own files beside the program.
+foreach(file index.html page.js style.css)
+  configure_file(web/${file} ${page}/${file} COPYONLY)
+endforeach()

@@ -1,0 +1,17 @@
+#pragma once
+// The browser terminal: the screen drawn by the page's script as a grid of
+// cells, keys from the page's key events. Only in the browser build.
+#include <cstdint>
+
+#include "screen/screen_buffer.h"
+#include "screen/terminal.h"
+
+// What the page draws in one cell: Unicode << 8 | shape << 4 | colour.
+constexpr uint32_t CELL_SINGLE = 0;  // one column
+constexpr uint32_t CELL_WIDE = 1;    // a double-byte character over this and the next cell
+constexpr uint32_t CELL_COVERED = 2; // the right half of the wide character before it
+
+// The cells of one screen row as the page draws them.
+void layout_web_row(const ScreenBuffer& screen, int row, uint32_t* cells);
+
+Terminal* open_web_terminal();

@@ -1,0 +1,181 @@
+// The browser build in headless Chromium, served from the loopback with
+// every other address refused: a fixed seed is played key by key and each
+// screen of the page (character and colour of all 80 x 23 cells) must equal
+// the headless game's screen for the same seed and keys.
+//   node web_test.mjs --source DIR --web-build DIR --dump DUMP_SCREENS
+import { execFileSync, spawn } from 'node:child_process';
+import { existsSync, mkdtempSync, rmSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+const CHROMIUM = '/usr/bin/chromium';
+const SEED = 1234;
+// Title, the six "-more-" prompts of the intro (Space and Escape), a step in
+// each of the eight directions by letter and digit, the arrows, a ranged
+// attack, the hidden shortcut's first keys, Escape in play, quit.
+const KEYS = ['Space', 'Space', 'Escape', 'Space', 'Escape', 'Space', 'Escape',
+  'y', 'k', 'u', 'l', 'n', 'j', 'b', 'h', '7', '9', '3', '1',
+  'ArrowUp', 'ArrowRight', 'ArrowDown', 'ArrowLeft',
+  'a', 'l', 'z', '5', 'Control+e', 'Control+o', 'Escape', 'Q'];
+
+function fail(message) {
+  console.error('FAIL: ' + message);
+  process.exit(1);
+}
+
+const args = {};
+for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].slice(2)] = process.argv[i + 1];
+for (const name of ['source', 'web-build', 'dump']) if (!args[name]) fail(`missing --${name}`);
+
+let chromium;
+try {
+  ({ chromium } = createRequire(import.meta.url)('playwright-core'));
+} catch {
+  fail('playwright-core is missing: run "npm ci" in tests/web');
+}
+if (!existsSync(CHROMIUM)) fail(`${CHROMIUM} is missing: install the Debian package chromium`);
+
+function run(command, commandArgs) {
+  try {
+    execFileSync(command, commandArgs, { stdio: ['ignore', 'ignore', 'inherit'] });
+  } catch (e) {
+    fail(`${command} ${commandArgs.join(' ')}: ${e.message}`);
+  }
+}
+
+// The page, built incrementally into the web build folder.
+const webBuild = args['web-build'];
+if (!existsSync(join(webBuild, 'CMakeCache.txt'))) {
+  const toolchain = '/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake';
+  if (!existsSync(toolchain)) fail('Emscripten is missing: install the Debian package emscripten');
+  run('cmake', ['-S', args.source, '-B', webBuild, `-DCMAKE_TOOLCHAIN_FILE=${toolchain}`,
+    '-DCMAKE_BUILD_TYPE=MinSizeRel', '-DDROWSEL_TESTS=OFF']);
+}
+run('cmake', ['--build', webBuild, '-j', '2']);
+
+// The key codes the game reads for each key.
+function keyCode(key) {
+  const named = { Space: 32, Escape: 27, ArrowDown: 258, ArrowUp: 259, ArrowLeft: 260, ArrowRight: 261 };
+  if (key in named) return named[key];
+  if (key.startsWith('Control+')) return key.charCodeAt(8) & 0x1f;
+  return key.charCodeAt(0);
+}
+const dumped = JSON.parse(execFileSync(args.dump, [String(SEED), ...KEYS.map(keyCode).map(String)]));
+if (dumped.length !== KEYS.length) fail(`the headless game read ${dumped.length} keys, not ${KEYS.length}`);
+
+// A headless screen as the page must draw it: [character, colour] per cell,
+// a double-byte character in its first cell and '' in its second.
+const sjis = new TextDecoder('shift_jis', { fatal: true });
+function expectedGrid(screen) {
+  return screen.bytes.map((hex, row) => {
+    const bytes = Buffer.from(hex, 'hex');
+    const colour = (col) => parseInt(screen.colours[row][col], 16);
+    const cells = [];
+    for (let col = 0; col < bytes.length; col++) {
+      const b = bytes[col];
+      const lead = (b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc);
+      if (lead && col + 1 < bytes.length) {
+        cells.push([sjis.decode(bytes.subarray(col, col + 2)), colour(col)], ['', colour(col)]);
+        col++;
+      } else {
+        cells.push([b >= 0x20 && b <= 0x7e ? String.fromCharCode(b) : sjis.decode(bytes.subarray(col, col + 1)),
+          colour(col)]);
+      }
+    }
+    return cells;
+  });
+}
+
+function compareGrids(actual, expected, what) {
+  for (let row = 0; row < expected.length; row++) {
+    for (let col = 0; col < expected[row].length; col++) {
+      const [a, e] = [actual[row][col], expected[row][col]];
+      if (a[0] !== e[0] || a[1] !== e[1]) {
+        const text = (r) => r.map((c) => c[0]).join('');
+        fail(`${what}: row ${row} column ${col} shows ${JSON.stringify(a)}, expected ${JSON.stringify(e)}\n` +
+          `  page:     ${text(actual[row])}\n  headless: ${text(expected[row])}`);
+      }
+    }
+  }
+}
+
+// The page's folder on the loopback; nothing else is reachable.
+const page_dir = join(webBuild, 'page');
+const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', page_dir, '0'],
+  { stdio: ['ignore', 'pipe', 'ignore'] });
+const port = await new Promise((resolve) => {
+  let out = '';
+  server.stdout.on('data', (d) => {
+    out += d;
+    const m = out.match(/port (\d+)/);
+    if (m) resolve(Number(m[1]));
+  });
+  server.on('exit', () => fail('python3 -m http.server did not start'));
+});
+const origin = `http://127.0.0.1:${port}`;
+
+const profile = mkdtempSync(join(tmpdir(), 'drowsel-chromium-'));
+// A fresh profile (the --user-data-dir) for every run.
+const context = await chromium.launchPersistentContext(profile, {
+  executablePath: CHROMIUM,
+  viewport: { width: 1024, height: 700 },
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+});
+let exitCode = 0;
+try {
+  const outside = [];
+  await context.route('**/*', (route) => {
+    if (route.request().url().startsWith(origin + '/')) return route.continue();
+    outside.push(route.request().url());
+    return route.abort();
+  });
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(String(e)));
+  await page.goto(`${origin}/?seed=${SEED}`);
+
+  for (let i = 0; i < KEYS.length; i++) {
+    await page.waitForFunction((n) => window.drowsel.waits === n, i + 1, { timeout: 10000 });
+    compareGrids(await page.evaluate(() => window.drowsel.grid()), expectedGrid(dumped[i]),
+      `screen ${i} (before key ${KEYS[i]})`);
+    if (i === 1) {
+      // Every drawn cell sits on its column, wide characters included, and
+      // dark grey is the palette's.
+      const misplaced = await page.evaluate(() => {
+        const spans = [...document.querySelectorAll('#screen span')];
+        const width = spans[1].getBoundingClientRect().left - spans[0].getBoundingClientRect().left;
+        return spans.filter((s, i) => !s.hidden &&
+          Math.abs(s.getBoundingClientRect().left - spans[0].getBoundingClientRect().left - (i % 80) * width) > 0.5 ||
+          (s.style.gridColumn.includes('span 2') &&
+            Math.abs(s.getBoundingClientRect().width - 2 * width) > 0.5)).length;
+      });
+      if (misplaced !== 0) fail(`${misplaced} cells off their columns`);
+    }
+    await page.keyboard.press(KEYS[i]);
+  }
+  await page.waitForFunction(() => window.drowsel.over, null, { timeout: 10000 });
+  compareGrids(await page.evaluate(() => window.drowsel.grid()), expectedGrid(dumped[KEYS.length - 1]),
+    'the screen left after quitting');
+  if (!(await page.isVisible('#new-game'))) fail('no "New game" after quitting');
+  if (!/over/.test(await page.textContent('#status'))) fail('the page does not say the game is over');
+  const grey = await page.evaluate(() => {
+    const span = document.createElement('span');
+    span.className = 'c8';
+    document.body.appendChild(span);
+    return getComputedStyle(span).color;
+  });
+  if (grey !== 'rgb(85, 85, 85)') fail(`colour 8 is ${grey}`);
+  if (errors.length) fail('page errors: ' + errors.join('; '));
+  if (outside.length) fail('the page asked for addresses outside its folder: ' + outside.join(', '));
+  console.log(`web page: ${KEYS.length} screens equal the headless game's (seed ${SEED})`);
+} catch (e) {
+  console.error('FAIL: ' + (e.stack || e));
+  exitCode = 1;
+} finally {
+  await context.close();
+  server.kill();
+  rmSync(profile, { recursive: true, force: true });
+}
+process.exit(exitCode);

@@ -1,0 +1,166 @@
+// The page around the game: draws the screen the game hands over as a grid
+// of cells, turns key presses into the key codes the game reads, and says
+// when the game is over. Loaded before game.js, which finds its hooks on
+// Module.
+'use strict';
+(function () {
+  const COLS = 80, ROWS = 23;
+  const CELL_WIDE = 1, CELL_COVERED = 2;
+  const KEY_DOWN = 258, KEY_UP = 259, KEY_LEFT = 260, KEY_RIGHT = 261;
+
+  const screenEl = document.getElementById('screen');
+  const statusEl = document.getElementById('status');
+  const spans = [];
+  const shown = new Uint32Array(COLS * ROWS).fill(0xffffffff);
+
+  // Everything a test or a benchmark reads back from the page.
+  const page = {
+    waits: 0,              // key reads the game has started
+    over: false,
+    won: false,
+    firstScreenAt: null,   // performance.now() of the first screen drawn
+    latencies: [],         // ms from a key press to the screen drawn after it
+    // The screen as drawn: per row, [character, colour] for each cell; the
+    // right half of a double-width character is ['', colour].
+    grid() {
+      const rows = [];
+      for (let r = 0; r < ROWS; r++) {
+        const row = [];
+        for (let c = 0; c < COLS; c++) {
+          const span = spans[r * COLS + c];
+          row.push([span.hidden ? '' : span.textContent, Number(span.className.slice(1))]);
+        }
+        rows.push(row);
+      }
+      return rows;
+    },
+  };
+  window.drowsel = page;
+
+  for (let r = 0; r < ROWS; r++) {
+    for (let c = 0; c < COLS; c++) {
+      const span = document.createElement('span');
+      span.style.gridRow = String(r + 1);
+      span.style.gridColumn = String(c + 1);
+      span.className = 'c0';
+      span.textContent = ' ';
+      screenEl.appendChild(span);
+      spans.push(span);
+    }
+  }
+
+  // Each cell: Unicode << 8 | shape << 4 | colour; only changed cells are
+  // touched.
+  function show(cells) {
+    for (let i = 0; i < cells.length; i++) {
+      const v = cells[i];
+      if (v === shown[i]) continue;
+      shown[i] = v;
+      const span = spans[i];
+      const shape = (v >>> 4) & 15;
+      span.className = 'c' + (v & 15);
+      span.hidden = shape === CELL_COVERED;
+      if (shape === CELL_COVERED) continue;
+      span.textContent = String.fromCharCode(v >>> 8);
+      const col = (i % COLS) + 1;
+      span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
+    }
+    const now = performance.now();
+    if (page.firstScreenAt === null) page.firstScreenAt = now;
+    if (pressedAt !== null) {
+      page.latencies.push(now - pressedAt);
+      pressedAt = null;
+    }
+  }
+
+  // Keys typed ahead of the game wait in order, as in a terminal.
+  const queue = [];
+  let waiting = null;
+  let pressedAt = null;
+
+  function nextKey() {
+    page.waits++;
+    if (queue.length > 0) return Promise.resolve(queue.shift());
+    return new Promise((resolve) => { waiting = resolve; });
+  }
+
+  function giveKey(code) {
+    if (waiting) {
+      const resolve = waiting;
+      waiting = null;
+      pressedAt = performance.now();
+      resolve(code);
+    } else {
+      queue.push(code);
+    }
+  }
+
+  // The code the game reads for a key event, or null for keys it never gets.
+  function keyCode(e) {
+    if (e.metaKey || e.altKey) return null;
+    switch (e.key) {
+      case 'ArrowDown': return KEY_DOWN;
+      case 'ArrowUp': return KEY_UP;
+      case 'ArrowLeft': return KEY_LEFT;
+      case 'ArrowRight': return KEY_RIGHT;
+      case 'Escape': return 27;
+      case 'Enter': return 10;
+      case 'Tab': return 9;
+    }
+    if (e.ctrlKey) {
+      let letter = /^[a-zA-Z]$/.test(e.key) ? e.key : /^Key[A-Z]$/.test(e.code) ? e.code.slice(3) : null;
+      return letter ? letter.toUpperCase().charCodeAt(0) & 0x1f : null;
+    }
+    if (e.key.length === 1) {
+      const c = e.key.charCodeAt(0);
+      if (c >= 32 && c <= 126) return c;
+    }
+    return null;
+  }
+
+  window.addEventListener('keydown', (e) => {
+    if (page.over || e.target instanceof HTMLInputElement) return;
+    const code = keyCode(e);
+    if (code === null) return;
+    e.preventDefault();
+    giveKey(code);
+  }, true);
+
+  function fit() {
+    const bar = document.getElementById('bar').offsetHeight;
+    const width = Math.min((window.innerWidth - 8) / COLS, (window.innerHeight - bar - 12) / (ROWS * 2.2));
+    const cw = Math.max(2, Math.floor(width * 100) / 100);
+    screenEl.style.setProperty('--cw', cw + 'px');
+    screenEl.style.setProperty('--ch', (Math.floor(cw * 220) / 100) + 'px');
+  }
+  window.addEventListener('resize', fit);
+  fit();
+
+  const helpEl = document.getElementById('help');
+  const helpButton = document.getElementById('help-toggle');
+  helpButton.addEventListener('click', () => {
+    helpEl.hidden = !helpEl.hidden;
+    helpButton.setAttribute('aria-expanded', String(!helpEl.hidden));
+    helpButton.blur();
+  });
+
+  const newGame = document.getElementById('new-game');
+  newGame.addEventListener('click', () => { window.location.href = window.location.pathname; });
+
+  function gameOver(won) {
+    page.over = true;
+    page.won = won;
+    statusEl.textContent = won ? 'The archmage is slain: the game is over.' : 'You quit: the game is over.';
+    statusEl.className = 'over';
+    newGame.hidden = false;
+  }
+
+  statusEl.textContent = 'Play with the keyboard; “Keys” lists the keys.';
+  window.Module = {
+    drowselShow: show,
+    drowselNextKey: nextKey,
+    drowselOver: gameOver,
+    printErr: (text) => console.warn(text),
+    onAbort: (what) => { statusEl.textContent = 'The game stopped: ' + what; },
+  };
+})();
