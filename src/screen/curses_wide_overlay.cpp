@@ -34,8 +34,10 @@ void WideOverlay::write_after_refresh() const {
         append_move(out, placed.row, placed.col);
         short foreground = 0;
         short background = 0;
-        if (placed.style.pair > 0 && pair_content(placed.style.pair, &foreground, &background) == OK)
+        if (placed.style.pair > 0 && pair_content(placed.style.pair, &foreground, &background) == OK) {
             if (const char* setaf = capability("setaf")) out += tiparm(setaf, foreground);
+            if (const char* setab = capability("setab")) out += tiparm(setab, background);
+        }
         if (placed.style.attrs & A_BOLD) append(out, capability("bold"));
         if (placed.style.attrs & A_DIM) append(out, capability("dim"));
         out.append(encoded, length);
