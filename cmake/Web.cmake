@@ -30,7 +30,7 @@ add_executable(drowsel_web
   ${web_core_sources}
   src/web/encoding_web.cpp src/web/web_terminal.cpp src/web/web_main.cpp
   ${generated}/cp932_table.cpp)
-target_include_directories(drowsel_web PRIVATE src)
+target_include_directories(drowsel_web PRIVATE src ${generated})
 target_compile_options(drowsel_web PRIVATE -Os)
 # Asyncify lets the game's blocking key read and sleep wait for the page.
 target_link_options(drowsel_web PRIVATE

@@ -20,6 +20,7 @@
     won: false,
     firstScreenAt: null,   // performance.now() of the first screen drawn
     latencies: [],         // ms from a key press to the screen drawn after it
+    frameLatencies: [],    // ms from a key press to the frame that shows it
     // The screen as drawn: per row, [character, colour] for each cell; the
     // right half of a double-width character is ['', colour].
     grid() {
@@ -37,6 +38,7 @@
   };
   window.drowsel = page;
 
+  const cells = document.createDocumentFragment();
   for (let r = 0; r < ROWS; r++) {
     for (let c = 0; c < COLS; c++) {
       const span = document.createElement('span');
@@ -44,10 +46,11 @@
       span.style.gridColumn = String(c + 1);
       span.className = 'c0';
       span.textContent = ' ';
-      screenEl.appendChild(span);
+      cells.appendChild(span);
       spans.push(span);
     }
   }
+  screenEl.appendChild(cells);
 
   // Each cell: Unicode << 8 | shape << 4 | colour; only changed cells are
   // touched.
@@ -68,7 +71,9 @@
     const now = performance.now();
     if (page.firstScreenAt === null) page.firstScreenAt = now;
     if (pressedAt !== null) {
-      page.latencies.push(now - pressedAt);
+      const pressed = pressedAt;
+      page.latencies.push(now - pressed);
+      requestAnimationFrame(() => page.frameLatencies.push(performance.now() - pressed));
       pressedAt = null;
     }
   }
@@ -76,6 +81,7 @@
   // Keys typed ahead of the game wait in order, as in a terminal.
   const queue = [];
   let waiting = null;
+  let waitTimer = null;
   let pressedAt = null;
 
   function nextKey() {
@@ -84,11 +90,26 @@
     return new Promise((resolve) => { waiting = resolve; });
   }
 
-  function giveKey(code) {
+  // A key within `ms`, or -1: how a replay hears its own keys.
+  function nextKeyWithin(ms) {
+    if (queue.length > 0) return Promise.resolve(queue.shift());
+    return new Promise((resolve) => {
+      waiting = resolve;
+      waitTimer = setTimeout(() => {
+        waiting = null;
+        waitTimer = null;
+        resolve(-1);
+      }, ms);
+    });
+  }
+
+  function giveKey(code, pressed) {
     if (waiting) {
       const resolve = waiting;
       waiting = null;
-      pressedAt = performance.now();
+      clearTimeout(waitTimer);
+      waitTimer = null;
+      pressedAt = pressed;
       resolve(code);
     } else {
       queue.push(code);
@@ -123,7 +144,7 @@
     const code = keyCode(e);
     if (code === null) return;
     e.preventDefault();
-    giveKey(code);
+    giveKey(code, e.timeStamp);
   }, true);
 
   function fit() {
@@ -155,10 +176,13 @@
     newGame.hidden = false;
   }
 
-  statusEl.textContent = 'Play with the keyboard; “Keys” lists the keys.';
+  const idleStatus = 'Play with the keyboard; “Keys” lists the keys.';
+  statusEl.textContent = idleStatus;
   window.Module = {
     drowselShow: show,
     drowselNextKey: nextKey,
+    drowselNextKeyWithin: nextKeyWithin,
+    drowselStatus: (text) => { statusEl.textContent = text || idleStatus; },
     drowselOver: gameOver,
     printErr: (text) => console.warn(text),
     onAbort: (what) => { statusEl.textContent = 'The game stopped: ' + what; },

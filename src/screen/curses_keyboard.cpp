@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 
 #include "screen/key_decoder.h"
@@ -52,15 +53,16 @@ int key_if_any() {
     return wgetch(stdscr);
 }
 
-enum class Wait { readable, interrupted, failed };
+enum class Wait { readable, interrupted, timed_out, failed };
 
 // Blocks until the keyboard has something or a signal comes. Unlike a read,
 // a wait in poll is never resumed after a signal, so a stop and continue is
 // noticed before the next key.
-Wait wait_for_input() {
+Wait wait_for_input(int timeout_ms) {
     pollfd keyboard{STDIN_FILENO, POLLIN, 0};
-    int result = poll(&keyboard, 1, -1);
+    int result = poll(&keyboard, 1, timeout_ms);
     if (result > 0) return Wait::readable;
+    if (result == 0) return Wait::timed_out;
     return result < 0 && errno == EINTR ? Wait::interrupted : Wait::failed;
 }
 
@@ -73,6 +75,14 @@ bool size_changed() {
     if (size.ws_row == LINES && size.ws_col == COLS) return false;
     resizeterm(size.ws_row, size.ws_col);
     return true;
+}
+
+// Milliseconds left until `deadline`; -1 (no limit) without one.
+int time_left(bool limited, std::chrono::steady_clock::time_point deadline) {
+    if (!limited) return -1;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
 }  // namespace
@@ -95,7 +105,9 @@ void set_up_keyboard() {
     sigaction(SIGCONT, &action, nullptr);
 }
 
-KeyRead read_keyboard() {
+KeyRead read_keyboard(int timeout_ms) {
+    bool limited = timeout_ms >= 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     int failures = 0;
     bool readable = false;
     for (;;) {
@@ -112,8 +124,9 @@ KeyRead read_keyboard() {
             // Nothing there, or a keyboard that said it had something and
             // keeps failing: gone for good.
             if (readable && ++failures >= MAX_READ_FAILURES) return {KeyEvent::gone, 0};
-            Wait wait = wait_for_input();
+            Wait wait = wait_for_input(time_left(limited, deadline));
             if (wait == Wait::failed) return {KeyEvent::gone, 0};
+            if (wait == Wait::timed_out) return {KeyEvent::timeout, 0};
             readable = wait == Wait::readable;
             if (wait == Wait::interrupted && size_changed()) return {KeyEvent::resized, 0};
             continue;

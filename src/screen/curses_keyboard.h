@@ -17,6 +17,7 @@ enum class KeyEvent {
     key,      // `key` holds the code for the game
     resized,  // the terminal changed size: repaint
     resumed,  // the process was continued after a stop: repaint
+    timeout,  // no key came in the time given
     gone,     // the keyboard is gone for good
 };
 
@@ -25,5 +26,6 @@ struct KeyRead {
     int key;
 };
 
-// Waits for the next key press or event.
-KeyRead read_keyboard();
+// Waits for the next key press or event, at most `timeout_ms` when that is
+// not negative.
+KeyRead read_keyboard(int timeout_ms = -1);

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <string>
 
 #include "screen/curses_keyboard.h"
 #include "screen/curses_palette.h"
@@ -58,33 +59,55 @@ class CursesTerminal : public Terminal {
 
     int read_key(const ScreenBuffer& screen) override {
         for (;;) {
-            KeyRead read = read_keyboard();
-            switch (read.event) {
-                case KeyEvent::key:
-                    return read.key;
-                case KeyEvent::resized:
-                case KeyEvent::resumed:
-                    draw(screen, true);
-                    break;
-                case KeyEvent::gone:
-                    refuse_to_run("the keyboard is gone (standard input was closed)",
-                                  EXIT_UNUSABLE_TERMINAL);
-            }
+            int key = read_key_within(screen, -1);
+            if (key >= 0) return key;
         }
     }
 
     void sleep_ms(int ms) override { napms(ms); }
 
+    // A negative `timeout_ms` waits for as long as it takes. A resize or a
+    // continue after a stop repaints and ends the wait early.
+    int read_key_within(const ScreenBuffer& screen, int timeout_ms) override {
+        shown_ = &screen;
+        KeyRead read = read_keyboard(timeout_ms);
+        switch (read.event) {
+            case KeyEvent::key:
+                return read.key;
+            case KeyEvent::resized:
+            case KeyEvent::resumed:
+                draw(screen, true);
+                return -1;
+            case KeyEvent::timeout:
+                return -1;
+            case KeyEvent::gone:
+                break;
+        }
+        refuse_to_run("the keyboard is gone (standard input was closed)", EXIT_UNUSABLE_TERMINAL);
+    }
+
+    void show_status_line(const char* ascii) override {
+        status_line_ = ascii;
+        if (!terminal_is_taken()) return;
+        if (status_line_.empty() && rows_ > SCREEN_ROWS) {
+            move(SCREEN_ROWS, 0);
+            clrtoeol();
+        }
+        if (shown_ != nullptr) draw(*shown_, false);
+    }
+
     void shutdown() override { give_back_normally(); }
 
    private:
     void draw(const ScreenBuffer& screen, bool full_repaint) {
+        shown_ = &screen;
         if (!terminal_is_taken()) return;
         if (full_repaint) clear();
         getmaxyx(stdscr, rows_, cols_);
         overlay_.clear();
         for (int row = 0; row < SCREEN_ROWS && row < rows_; ++row) draw_row(screen, row);
         if (rows_ < SCREEN_ROWS || cols_ < SCREEN_COLS) show_size_notice();
+        if (!status_line_.empty()) show_status_row();
         if (!cursor_hidden_ && screen.cursor_row() < rows_ && screen.cursor_col() < cols_)
             move(screen.cursor_row(), screen.cursor_col());
         refresh();
@@ -138,10 +161,27 @@ class CursesTerminal : public Terminal {
         }
     }
 
+    // The status line of a replay, in reverse white, below the game's rows
+    // or over the last row.
+    void show_status_row() {
+        int row = rows_ > SCREEN_ROWS ? SCREEN_ROWS : rows_ - 1;
+        if (row < 0) return;
+        Style style = style_of(15);
+        style.attrs |= A_REVERSE;
+        for (int col = 0; col < cols_; ++col) {
+            if (col < static_cast<int>(status_line_.size()))
+                put(row, col, static_cast<wchar_t>(status_line_[col]), style);
+            else
+                put(row, col, L' ', Style{});
+        }
+    }
+
     Style styles_[PALETTE_SIZE];
     TerminalGlyphs glyphs_;
     WideOverlay overlay_;
     bool cursor_hidden_ = false;
+    const ScreenBuffer* shown_ = nullptr;  // the screen last drawn
+    std::string status_line_;
     int rows_ = 0;
     int cols_ = 0;
 };

@@ -24,6 +24,16 @@ int HeadlessTerminal::read_key(const ScreenBuffer& screen) {
     std::abort();
 }
 
+int HeadlessTerminal::read_key_within(const ScreenBuffer&, int timeout_ms) {
+    int key = -1;
+    if (!timed_keys.empty()) {
+        key = timed_keys.front();
+        timed_keys.pop_front();
+    }
+    if (key == -1) slept_ms += timeout_ms;
+    return key;
+}
+
 HeadlessTerminal& use_headless_terminal() {
     static std::unique_ptr<HeadlessTerminal> terminal;
     terminal = std::make_unique<HeadlessTerminal>();

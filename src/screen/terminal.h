@@ -12,6 +12,21 @@ class Terminal {
     // Waits for one key and returns its code (arrow keys 258..261).
     virtual int read_key(const ScreenBuffer& screen) = 0;
     virtual void sleep_ms(int ms) = 0;
+    // Waits at most `timeout_ms` for a key and returns its code, or -1 when
+    // none came in time. The game itself never calls it: a replay reads its
+    // own control keys with it while it shows the recorded keys. The
+    // default waits the whole time and sees no key.
+    virtual int read_key_within(const ScreenBuffer& screen, int timeout_ms) {
+        (void)screen;
+        sleep_ms(timeout_ms);
+        return -1;
+    }
+    // Shows one line of ASCII text (at most 80 characters) beside the
+    // game's screen: on the row below its 23 rows where the terminal has
+    // one, else over the terminal's last row. It stays, through every
+    // present, until the next call; an empty text takes it away. The game
+    // never calls it: a replay says with it that it is paused or over.
+    virtual void show_status_line(const char* ascii) { (void)ascii; }
     // Gives the terminal back to the shell; safe to call more than once.
     virtual void shutdown() {}
 };
