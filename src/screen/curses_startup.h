@@ -5,7 +5,7 @@
 
 // Exit statuses beside 0 (quit or victory) and 1 (memory ran out).
 constexpr int EXIT_UNUSABLE_TERMINAL = 3;  // no terminal, or one the game cannot draw on
-constexpr int EXIT_NO_CP932 = 4;           // iconv cannot convert the game's texts
+constexpr int EXIT_NO_CP932 = 5;           // iconv cannot convert the game's texts
 
 // Ends the process with "drowsel: <reason>" on standard error, after giving
 // the terminal back if it was taken.
