@@ -14,6 +14,7 @@
 #include "game/version.h"
 #include "screen/console.h"
 #include "screen/curses_terminal.h"
+#include "screen/terminal_restore.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ constexpr int USAGE_STATUS = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
+    route_allocation_failures();
     ProgramOptions options;
     std::string problem;
     switch (parse_options(argc, argv, options, problem)) {
