@@ -277,11 +277,7 @@ class Pane:
                  extra_env=(), prelude=""):
         self.socket = "drowsel-e2e-%d-%s" % (os.getpid(), uuid.uuid4().hex[:8])
         self.width, self.height = width, height
-        self.status_file = os.path.join(workdir, "exit-status")
-        for leftover in (self.status_file, self.status_file + ".typed",
-                         self.status_file + ".stopped"):
-            if os.path.exists(leftover):
-                os.remove(leftover)
+        self.status_file = os.path.join(workdir, self.socket + "-status")
         self.env = {k: v for k, v in os.environ.items() if not k.startswith("TMUX")}
         self.env.update(LANG="C.UTF-8", LC_ALL="C.UTF-8")  # tmux itself needs UTF-8
         game = ["env", "-u", "TERMINFO", "TERM=" + term, "LANG=" + lang, "LC_ALL=" + lang,
@@ -811,7 +807,8 @@ def main():
         return 1
 
     width, height = (int(n) for n in args.size.split("x"))
-    with tempfile.TemporaryDirectory() as workdir:
+    # The shell around a game may still be writing as its pane is closed.
+    with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as workdir:
         terminfo = compile_terminfo(args.term, workdir)
         env = dict(os.environ, TERMINFO=terminfo) if terminfo else os.environ
         colours = subprocess.run(["tput", "-T", args.term, "colors"], env=env,
