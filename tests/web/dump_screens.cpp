@@ -52,12 +52,18 @@ int main(int argc, char** argv) {
     RecordingTerminal recorder(terminal, [&](const std::string& bytes) { recording += bytes; });
     install_terminal(&recorder);
 
+    // The player answers "-more-" with Space, and gives up after many keys.
     Player player(terminal);
-    if (win) terminal.key_source = [&] { return player.next_key(); };
+    bool more = false;
+    if (win) terminal.key_source = [&] { return terminal.keys_read > 100000 ? 'Q' : more ? ' ' : player.next_key(); };
     for (int i = 2; !win && i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
 
     std::printf("{\"screens\": [");
-    terminal.on_key_wait = [&](const ScreenBuffer& screen) { print_screen(screen, terminal.keys_read == 0); };
+    terminal.on_key_wait = [&](const ScreenBuffer& screen) {
+        std::string top = screen.row_text(0);
+        more = top.size() >= 6 && top.compare(top.size() - 6, 6, "-more-") == 0;
+        print_screen(screen, terminal.keys_read == 0);
+    };
     int status = program_entry();
     std::printf("],\n\"recording\": \"");
     for (char c : recording) std::printf(c == '\n' ? "\\n" : "%c", c);
