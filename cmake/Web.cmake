@@ -22,7 +22,7 @@ add_custom_command(
 file(GLOB_RECURSE web_core_sources CONFIGURE_DEPENDS
   src/game/*.cpp src/world/*.cpp src/creatures/*.cpp src/text/*.cpp src/screen/*.cpp)
 list(FILTER web_core_sources EXCLUDE REGEX ".*/src/game/main\\.cpp$")
-list(FILTER web_core_sources EXCLUDE REGEX ".*/src/screen/(curses_terminal|terminal_glyphs)[^/]*\\.cpp$")
+list(FILTER web_core_sources EXCLUDE REGEX ".*/src/screen/(curses_|terminal_glyphs)[^/]*\\.cpp$")
 list(FILTER web_core_sources EXCLUDE REGEX ".*/src/text/encoding\\.cpp$")
 
 set(page ${CMAKE_BINARY_DIR}/page)

@@ -9,6 +9,7 @@
 #include "screen/colours.h"
 #include "screen/console.h"
 #include "screen/messages.h"
+#include "screen/terminal_restore.h"
 #include "text/phrases.h"
 #include "text/tables.h"
 #include "world/map.h"
@@ -27,12 +28,7 @@ Creature* alloc_creature() {
         record = std::calloc(1, sizeof(Creature));
         if (allocations_left > 0) --allocations_left;
     }
-    if (record == nullptr) {
-        // Give the terminal back first, so the line is seen on a sane screen.
-        console_shutdown();
-        std::fputs("out of mem!", stderr);
-        std::exit(1);
-    }
+    if (record == nullptr) exit_out_of_memory();
     return static_cast<Creature*>(record);
 }
 

@@ -188,7 +188,7 @@ std::string recording_problem_text(RecordingStatus status, const RecordingHeader
         case RecordingStatus::after_the_end:
             return damaged + " (keys after the end of the game)";
         case RecordingStatus::check_mismatch:
-            return damaged + " (the game no longer matches it)";
+            return damaged + " (the replayed game differs from the recorded one)";
         case RecordingStatus::unreadable:
             return "the recording could not be read";
     }

@@ -34,6 +34,8 @@ std::vector<DrawnChar> TerminalGlyphs::layout_row(const ScreenBuffer& screen, in
             const Glyph& glyph = lookup(bytes, 2);
             if (glyph.width == 2) {
                 out.push_back({col, glyph.wc, 2, cell.colour});
+            } else if (glyph.width == 1 && ambiguous_wide_) {
+                out.push_back({col, glyph.wc, 2, cell.colour});
             } else if (glyph.width == 1) {
                 out.push_back({col, glyph.wc, 1, cell.colour});
                 out.push_back({col + 1, L' ', 1, cell.colour});

@@ -6,8 +6,9 @@
 // column stays where the bytes put it:
 // - a double-byte character the terminal shows two columns wide is drawn
 //   as it is;
-// - one the terminal shows one column wide (in UTF-8: ― “ ” …) is followed
-//   by a space;
+// - one the locale counts one column wide (in UTF-8: ― “ ” …) is followed
+//   by a space, or, on a terminal that draws such characters two columns
+//   wide (set_ambiguous_wide), drawn as it is and taking two columns;
 // - one the locale cannot encode becomes "??", a broken byte "?".
 #include <iconv.h>
 
@@ -34,6 +35,10 @@ class TerminalGlyphs {
     TerminalGlyphs(const TerminalGlyphs&) = delete;
     TerminalGlyphs& operator=(const TerminalGlyphs&) = delete;
 
+    // Whether the terminal draws the characters the locale counts one
+    // column wide but that are double-byte in CP932 two columns wide.
+    void set_ambiguous_wide(bool wide) { ambiguous_wide_ = wide; }
+
     // The characters of screen row `row`, left to right, covering all 80
     // columns.
     std::vector<DrawnChar> layout_row(const ScreenBuffer& screen, int row);
@@ -47,5 +52,6 @@ class TerminalGlyphs {
     Glyph convert(const unsigned char* bytes, int length);
 
     iconv_t converter_;
+    bool ambiguous_wide_ = false;
     std::unordered_map<unsigned, Glyph> cache_;
 };

@@ -10,16 +10,22 @@ Usage: drowsel_e2e.py --binary PATH SCENARIO [options]
   play    the whole path from title to quit at 80x24
   small   a terminal smaller than the game's screen (--size WxH)
   signal  SIGTERM during play gives the terminal back
+  keys    unbound escape sequences, the keypad, stop and continue, typed-ahead
+          keys (--unbound: keys that must do nothing on this terminal type)
+  signals each fatal signal gives the terminal back; ignored ones stay so
+  refusals terminals the game cannot serve: one line, status 3
 """
 
 import argparse
 import os
+import pty
 import re
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unicodedata
 import uuid
@@ -77,21 +83,28 @@ class Failure(Exception):
 ANSI_OF_PC = [0, 4, 2, 6, 1, 5, 3, 7]
 
 Style = namedtuple("Style", "fg bold dim")
+BLANK_STYLE = Style(39, False, False)
 
 
-def expected_style(colour, palette_size):
-    """How the game must draw palette colour 1..15 on this terminal."""
+def expected_style(colour, palette):
+    """How the game must draw palette colour 1..15 on this terminal.
+
+    palette: "16" colours, "8" with dark grey dim white, "8-bold-grey" with
+    dark grey bold black (terminals that cannot dim in colour), "plain".
+    """
     base = ANSI_OF_PC[colour & 7]
-    if palette_size >= 16:
+    if palette == "plain":
+        return BLANK_STYLE
+    if palette == "16":
         return Style((90 if colour >= 8 else 30) + base, False, False)
-    if colour == 8:  # dark grey: dim white, never bold black
+    if colour == 8 and palette == "8":
         return Style(37, False, True)
     return Style(30 + base, colour >= 8, False)
 
 
-def palette_colour_of(style, palette_size):
+def palette_colour_of(style, palette):
     for colour in range(1, 16):
-        if expected_style(colour, palette_size) == style:
+        if expected_style(colour, palette) == style:
             return colour
     return None
 
@@ -99,7 +112,6 @@ def palette_colour_of(style, palette_size):
 # ---- Reading the screen -------------------------------------------------
 
 Cell = namedtuple("Cell", "ch style reverse")
-BLANK_STYLE = Style(39, False, False)
 SGR = re.compile(r"\x1b\[([0-9;:]*)m")
 OTHER_ESCAPE = re.compile(r"\x1b(\[[0-9;?]*[A-Za-z]|[()][0-9A-Za-z]|.)")
 
@@ -189,8 +201,8 @@ def apply_sgr(params, fg, bold, dim, reverse):
 class Expect:
     """Expected screens for one terminal type, locale and size."""
 
-    def __init__(self, palette_size, utf8, width, height):
-        self.palette_size, self.utf8 = palette_size, utf8
+    def __init__(self, palette, utf8, width, height):
+        self.palette, self.utf8 = palette, utf8
         self.width, self.height = width, height
 
     def render(self, text):
@@ -222,9 +234,9 @@ class Expect:
             if got.ch != ch:
                 return "row %d col %d shows %r, expected %r (row: %r)" % (
                     row, c, got.ch, ch, screen.text(row, 0, self.width))
-            if colour is not None and ch.strip() and got.style != expected_style(colour, self.palette_size):
+            if colour is not None and ch.strip() and got.style != expected_style(colour, self.palette):
                 return "row %d col %d %r has style %s, expected colour %d = %s" % (
-                    row, c, ch, got.style, colour, expected_style(colour, self.palette_size))
+                    row, c, ch, got.style, colour, expected_style(colour, self.palette))
         return None
 
     def centred(self, row, text, colour):
@@ -252,22 +264,35 @@ def check(mismatch):
 class Pane:
     """drowsel running alone in a pane of a private tmux server.
 
-    A small shell around the game writes its exit status to a file: tmux
-    itself is not always quick to reap a process that has ended.
+    A small shell around the game writes its exit status to a file (tmux
+    itself is not always quick to reap a process that has ended), and the
+    terminal's modes as the game left them; then it reads for a second, as a
+    shell would, and writes down any line typed ahead that reached it. The
+    game runs as a job: stopped, it is noted and brought back with fg.
+    `prelude` runs in that shell before the game (for instance a trap).
     """
 
-    def __init__(self, binary, term, lang, width, height, workdir, terminfo_dir=None):
+    def __init__(self, binary, term, lang, width, height, workdir, terminfo_dir=None,
+                 extra_env=(), prelude=""):
         self.socket = "drowsel-e2e-%d-%s" % (os.getpid(), uuid.uuid4().hex[:8])
         self.width, self.height = width, height
         self.status_file = os.path.join(workdir, "exit-status")
+        for leftover in (self.status_file, self.status_file + ".typed",
+                         self.status_file + ".stopped"):
+            if os.path.exists(leftover):
+                os.remove(leftover)
         self.env = {k: v for k, v in os.environ.items() if not k.startswith("TMUX")}
         self.env.update(LANG="C.UTF-8", LC_ALL="C.UTF-8")  # tmux itself needs UTF-8
-        game = ["env", "-u", "TERMINFO", "TERM=" + term, "LANG=" + lang, "LC_ALL=" + lang]
+        game = ["env", "-u", "TERMINFO", "TERM=" + term, "LANG=" + lang, "LC_ALL=" + lang,
+                *extra_env]
         if terminfo_dir:
             game.append("TERMINFO=" + terminfo_dir)
         game.append(binary)
-        script = '"$@"; echo $? > "$STATUS.new"; mv "$STATUS.new" "$STATUS"'
-        command = ["env", "STATUS=" + self.status_file, "sh", "-c", script, "sh", *game]
+        script = (prelude + '\nset -m; "$@"; s=$?; while [ $s = 148 ]; do '
+                  'echo >> "$STATUS.stopped"; fg > /dev/null; s=$?; done; stty -a > "$STATUS.stty"; echo $s > "$STATUS.new"; '
+                  'mv "$STATUS.new" "$STATUS"; read -r -t 1 typed; '
+                  'echo "$typed" > "$STATUS.typed.new"; mv "$STATUS.typed.new" "$STATUS.typed"')
+        command = ["env", "STATUS=" + self.status_file, "bash", "-c", script, "bash", *game]
         self.tmux("start-server", ";", "set-option", "-g", "remain-on-exit", "on", ";",
                   "new-session", "-d", "-s", "game", "-x", str(width), "-y", str(height), *command)
 
@@ -343,6 +368,26 @@ class Pane:
             raise Failure("the process under the shell is %r, not drowsel" % name)
         return pid
 
+    def expect_terminal_back(self, after):
+        """The terminal as a shell needs it: echo, lines, cursor, main screen."""
+        with open(self.status_file + ".stty") as f:
+            modes = f.read().split()
+        for mode in ("echo", "icanon"):
+            if mode not in modes:
+                raise Failure("%s left the terminal without %s: %s" % (after, mode, " ".join(modes)))
+        if self.info("#{alternate_on}#{cursor_flag}") != "01":
+            raise Failure("%s left the alternate screen on or the cursor hidden" % after)
+
+    def typed_ahead(self):
+        """The line typed ahead that reached the shell after the game."""
+        deadline = time.monotonic() + WAIT_SECONDS
+        while not os.path.exists(self.status_file + ".typed"):
+            if time.monotonic() > deadline:
+                raise Failure("the shell after the game did not finish reading")
+            time.sleep(POLL_SECONDS)
+        with open(self.status_file + ".typed") as f:
+            return f.read().strip()
+
     def close(self):
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], env=self.env,
                        capture_output=True)
@@ -377,12 +422,12 @@ def map_mismatch(expect, screen):
                     return "row %d col %d outside the map shows %r" % (row, col, cell.ch)
                 continue
             if (row, col) == (PLAYER_ROW, PLAYER_COL):
-                if cell.ch != "@" or cell.style != expected_style(10, expect.palette_size):
+                if cell.ch != "@" or cell.style != expected_style(10, expect.palette):
                     return "the player is %r %s, not a light green @" % (cell.ch, cell.style)
                 continue
             if cell.ch not in TERRAIN and cell.ch not in MONSTERS:
                 return "row %d col %d shows %r, not terrain" % (row, col, cell.ch)
-            if palette_colour_of(cell.style, expect.palette_size) is None:
+            if palette_colour_of(cell.style, expect.palette) is None:
                 return "row %d col %d %r has style %s, not a palette colour" % (
                     row, col, cell.ch, cell.style)
     return None
@@ -495,7 +540,7 @@ def resize_and_back(pane, expect, before):
     """Shrink the terminal, see the notice, grow it back: the same screen."""
     width, height = pane.width, pane.height
     pane.resize(60, 15)
-    small = Expect(expect.palette_size, expect.utf8, 60, 15)
+    small = Expect(expect.palette, expect.utf8, 60, 15)
 
     def shrunk(screen):
         if screen.text(14, 0, 60).rstrip() != small.notice():
@@ -582,6 +627,52 @@ def scenario_small(pane, expect):
     pane.expect_exit_status(0)
 
 
+# The keypad's keys as tmux names them, with the step each must take.
+KEYPAD_STEPS = [("KP7", -1, -1), ("KP8", 0, -1), ("KP9", 1, -1), ("KP6", 1, 0),
+                ("KP3", 1, 1), ("KP2", 0, 1), ("KP1", -1, 1), ("KP4", -1, 0)]
+
+
+def step_and_check(pane, expect, screen, key, dx, dy):
+    if monster_near(screen, dx, dy, 1):
+        raise Failure("a monster stands next to the player:\n" + screen.dump())
+    pane.send(key)
+    return pane.wait_for("the world to move after %s" % key,
+                         lambda s: shift_mismatch(screen, s, dx, dy) or play_mismatch(expect, s))
+
+
+def scenario_keys(pane, expect, unbound):
+    """Keys as pressed: unknown sequences ignored, the keypad walks, a stop
+    and continue keeps the keys, typed-ahead keys never reach the shell. The
+    game runs with LINES and COLUMNS exported, which must change nothing."""
+    pane.wait_for("the whole title page", lambda s: title_mismatch(expect, s))
+    pane.send("x")
+    screen = go_through_intro(pane, expect)
+
+    # Keys no command binds change nothing; only the step after them moves.
+    before = screen
+    pane.send(*unbound)
+    pane.send("l")
+    screen = pane.wait_for("one step right after %s" % " ".join(unbound),
+                           lambda s: shift_mismatch(before, s, 1, 0) or play_mismatch(expect, s))
+
+    for key, dx, dy in KEYPAD_STEPS:
+        screen = step_and_check(pane, expect, screen, key, dx, dy)
+
+    os.kill(pane.game_pid(), signal.SIGTSTP)  # the shell brings it back with fg
+    deadline = time.monotonic() + WAIT_SECONDS
+    while not os.path.exists(pane.status_file + ".stopped"):
+        if time.monotonic() > deadline:
+            raise Failure("SIGTSTP did not stop the game")
+        time.sleep(POLL_SECONDS)
+    screen = step_and_check(pane, expect, screen, "Up", 0, -1)
+
+    pane.send("Q", "echo TYPED AHEAD", "Enter")
+    pane.expect_exit_status(0)
+    pane.expect_terminal_back("quitting")
+    if pane.typed_ahead():
+        raise Failure("keys typed after Q reached the shell: %r" % pane.typed_ahead())
+
+
 def scenario_signal(pane, expect):
     pane.wait_for("the title page", lambda s: title_mismatch(expect, s))
     pane.send("x")
@@ -589,11 +680,70 @@ def scenario_signal(pane, expect):
                   lambda s: expect.row_mismatch(s, 0, expect.message(INTRO[0][0], 15, True)))
     os.kill(pane.game_pid(), signal.SIGTERM)
     pane.expect_exit_status(128 + signal.SIGTERM)
-    if pane.info("#{alternate_on}") != "0":
-        raise Failure("SIGTERM left the terminal on the alternate screen")
+    pane.expect_terminal_back("SIGTERM")
 
 
-SCENARIOS = {"play": scenario_play, "small": scenario_small, "signal": scenario_signal}
+def run_signals(args, expect, workdir):
+    """Each fatal signal gives the terminal back and ends the game by that
+    signal; signals ignored at start stay ignored."""
+    for sig in (signal.SIGHUP, signal.SIGUSR1, signal.SIGALRM, signal.SIGXCPU, signal.SIGPIPE):
+        pane = Pane(args.binary, args.term, args.lang, 80, 24, workdir)
+        try:
+            pane.wait_for("the title page", lambda s: title_mismatch(expect, s))
+            os.kill(pane.game_pid(), sig)
+            pane.expect_exit_status(128 + sig)
+            pane.expect_terminal_back(sig.name)
+        finally:
+            pane.close()
+    pane = Pane(args.binary, args.term, args.lang, 80, 24, workdir, prelude="trap '' HUP INT")
+    try:
+        pane.wait_for("the title page", lambda s: title_mismatch(expect, s))
+        for sig in (signal.SIGHUP, signal.SIGINT):
+            os.kill(pane.game_pid(), sig)
+        pane.send("x")  # still there: the intro starts
+        pane.wait_for("the first intro line after the ignored signals",
+                      lambda s: expect.row_mismatch(s, 0, expect.message(INTRO[0][0], 15, True)))
+        os.kill(pane.game_pid(), signal.SIGTERM)
+        pane.expect_exit_status(128 + signal.SIGTERM)
+    finally:
+        pane.close()
+
+
+def run_refusals(args):
+    """A terminal the game cannot serve: one line on standard error, status 3,
+    the terminal untouched."""
+    cases = [
+        ({"TERM": "dumb"}, None, "terminal type 'dumb' cannot move the cursor"),
+        ({"TERM": "no-such-terminal"}, None, "unknown terminal type 'no-such-terminal'"),
+        ({}, None, "TERM is not set"),
+        ({"TERM": "xterm"}, "stdin", "standard input is not a terminal"),
+        ({"TERM": "xterm"}, "stdout", "standard output is not a terminal"),
+    ]
+    for env, piped, wanted in cases:
+        master, slave = pty.openpty()
+        before = termios.tcgetattr(slave)
+        stdin = subprocess.DEVNULL if piped == "stdin" else slave
+        stdout = subprocess.PIPE if piped == "stdout" else slave
+        try:
+            result = subprocess.run([args.binary], stdin=stdin, stdout=stdout,
+                                    stderr=subprocess.PIPE, env=dict(env, LANG="C.UTF-8"),
+                                    timeout=WAIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            raise Failure("%s %s: the game did not refuse to start" % (env, piped or ""))
+        after = termios.tcgetattr(slave)
+        os.close(master)
+        os.close(slave)
+        lines = result.stderr.decode(errors="replace").splitlines()
+        if result.returncode != 3 or len(lines) != 1 or not lines[0].startswith("drowsel: " + wanted):
+            raise Failure("%s %s: status %d, standard error %r" % (env, piped or "", result.returncode, lines))
+        if before != after:
+            raise Failure("%s %s changed the terminal's modes" % (env, piped or ""))
+
+
+SCENARIOS = {"play": scenario_play, "small": scenario_small, "signal": scenario_signal,
+             "keys": scenario_keys, "signals": run_signals, "refusals": run_refusals}
+# Exported for the keys scenario: the game must use the terminal's real size.
+MISLEADING_SIZE = ["LINES=10", "COLUMNS=40"]
 
 
 def compile_terminfo(term, workdir):
@@ -614,7 +764,12 @@ def main():
     parser.add_argument("--term", default="xterm-256color")
     parser.add_argument("--lang", default="C.UTF-8")
     parser.add_argument("--size", default="80x24")
+    parser.add_argument("--palette", help="how colours show when not as `tput colors` says: "
+                        "8-bold-grey or plain")
+    parser.add_argument("--unbound", default="F2 M-q",
+                        help="keys (tmux names) that must do nothing, for the keys scenario")
     args = parser.parse_args()
+    args.binary = os.path.abspath(args.binary)
 
     if shutil.which("tmux") is None:
         print("FAIL: tmux is not installed; the end-to-end tests need it "
@@ -630,21 +785,33 @@ def main():
         env = dict(os.environ, TERMINFO=terminfo) if terminfo else os.environ
         colours = subprocess.run(["tput", "-T", args.term, "colors"], env=env,
                                  capture_output=True, text=True).stdout.strip()
-        if not colours.isdigit() or int(colours) < 8:
+        if not colours.lstrip("-").isdigit() or (int(colours) < 8 and args.palette != "plain"):
             print("FAIL: terminal type %s is unknown or has no colours" % args.term)
             return 1
         utf8 = "utf" in args.lang.lower()
-        expect = Expect(16 if int(colours) >= 16 else 8, utf8, width, height)
-        pane = Pane(os.path.abspath(args.binary), args.term, args.lang, width, height, workdir,
-                    terminfo)
+        palette = args.palette or ("16" if int(colours) >= 16 else "8")
+        expect = Expect(palette, utf8, width, height)
+        pane = None
         try:
-            SCENARIOS[args.scenario](pane, expect)
+            if args.scenario == "signals":
+                run_signals(args, expect, workdir)
+            elif args.scenario == "refusals":
+                run_refusals(args)
+            else:
+                keys = args.scenario == "keys"
+                pane = Pane(args.binary, args.term, args.lang, width, height, workdir, terminfo,
+                            extra_env=MISLEADING_SIZE if keys else ())
+                if keys:
+                    scenario_keys(pane, expect, args.unbound.split())
+                else:
+                    SCENARIOS[args.scenario](pane, expect)
         except Failure as failure:
             print("FAIL (%s, TERM=%s, LANG=%s, %s): %s" % (
                 args.scenario, args.term, args.lang, args.size, failure))
             return 1
         finally:
-            pane.close()
+            if pane:
+                pane.close()
     print("PASS (%s, TERM=%s, LANG=%s, %s)" % (args.scenario, args.term, args.lang, args.size))
     return 0
 

@@ -68,6 +68,12 @@ TEST_F(TerminalGlyphsTest, NarrowDoubleByteCharactersArePaddedWithASpace) {
         {0, L'\u2015', 1}, {1, L' ', 1}, {2, L'\u201C', 1}, {3, L' ', 1}, {4, L'\u201D', 1},
         {5, L' ', 1},      {6, L'\u2026', 1}, {7, L' ', 1}, {8, L'x', 1}};
     EXPECT_EQ(drawn(row, 9), want);
+
+    // A terminal that draws them two columns wide gets them unpadded.
+    glyphs.set_ambiguous_wide(true);
+    row = layout(to_cp932("―“”…x"));
+    want = {{0, L'\u2015', 2}, {2, L'\u201C', 2}, {4, L'\u201D', 2}, {6, L'\u2026', 2}, {8, L'x', 1}};
+    EXPECT_EQ(drawn(row, 9), want);
 }
 
 TEST_F(TerminalGlyphsTest, CodePage932NotShiftJisDecidesTheCharacters) {

@@ -1,0 +1,21 @@
+#pragma once
+// The command line of the play program. With no arguments the game is
+// seeded from the clock and writes no files, as it always was.
+#include <cstdint>
+#include <string>
+
+struct ProgramOptions {
+    bool seed_given = false;
+    uint32_t seed = 0;          // --seed N
+    std::string record_path;    // --record FILE, empty without
+    std::string replay_path;    // --replay FILE, empty without
+};
+
+enum class OptionsOutcome { play, help, version, error };
+
+// Reads argv. On `error`, `problem` is one line naming what is wrong (no
+// "\n"). It never touches the terminal or any file.
+OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& options, std::string& problem);
+
+// What --help prints.
+const char* usage_text();

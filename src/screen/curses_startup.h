@@ -1,0 +1,17 @@
+#pragma once
+// Start-up of the play terminal: refuses, with one line on standard error
+// and its own exit status, a terminal or system the game cannot serve, then
+// takes the terminal with curses so that every way out gives it back.
+
+// Exit statuses beside 0 (quit or victory) and 1 (memory ran out).
+constexpr int EXIT_UNUSABLE_TERMINAL = 3;  // no terminal, or one the game cannot draw on
+constexpr int EXIT_NO_CP932 = 5;           // iconv cannot convert the game's texts
+
+// Ends the process with "drowsel: <reason>" on standard error, after giving
+// the terminal back if it was taken.
+[[noreturn]] void refuse_to_run(const char* reason, int status);
+
+// Checks the standard streams, the text converter and the terminal type,
+// then opens curses on the terminal (raw, no echo, the terminal's real
+// size, never the environment's LINES and COLUMNS).
+void start_curses();
