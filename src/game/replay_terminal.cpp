@@ -61,10 +61,13 @@ void ReplayTerminal::stop(const std::string& problem) {
     finish("Stopped at " + where + ": " + short_form(problem) + ".", REPLAY_PROBLEM_STATUS);
 }
 
+// The real terminal is given a copy of each screen that has passed its
+// check, so that a stop leaves the last good screen in view (a terminal
+// that repaints, on a resize or for the status line, repaints that one).
 void ReplayTerminal::present(const ScreenBuffer& screen) {
     if (check_due_) check_state();
     shown_ = screen;
-    inner_.present(screen);
+    inner_.present(shown_);
 }
 
 int ReplayTerminal::read_key(const ScreenBuffer& screen) {

@@ -14,6 +14,10 @@ Usage: drowsel_e2e.py --binary PATH SCENARIO [options]
           keys (--unbound: keys that must do nothing on this terminal type)
   signals each fatal signal gives the terminal back; ignored ones stay so
   refusals terminals the game cannot serve: one line, status 3
+  record  a short run recorded and replayed: the same screens, the
+          replay's keys, its last line and exit status
+  killed  a run killed with SIGKILL while recording replays up to its
+          last key
 """
 
 import argparse
@@ -273,10 +277,12 @@ class Pane:
     """
 
     def __init__(self, binary, term, lang, width, height, workdir, terminfo_dir=None,
-                 extra_env=(), prelude=""):
+                 extra_env=(), prelude="", args=()):
         self.socket = "drowsel-e2e-%d-%s" % (os.getpid(), uuid.uuid4().hex[:8])
         self.width, self.height = width, height
-        self.status_file = os.path.join(workdir, "exit-status")
+        self.workdir = workdir
+        self.setup = (binary, term, lang, width, height, workdir, terminfo_dir, extra_env, prelude)
+        self.status_file = os.path.join(workdir, "exit-status-" + self.socket)
         for leftover in (self.status_file, self.status_file + ".typed",
                          self.status_file + ".stopped"):
             if os.path.exists(leftover):
@@ -288,6 +294,7 @@ class Pane:
         if terminfo_dir:
             game.append("TERMINFO=" + terminfo_dir)
         game.append(binary)
+        game += list(args)
         script = (prelude + '\nset -m; "$@"; s=$?; while [ $s = 148 ]; do '
                   'echo >> "$STATUS.stopped"; fg > /dev/null; s=$?; done; stty -a > "$STATUS.stty"; echo $s > "$STATUS.new"; '
                   'mv "$STATUS.new" "$STATUS"; read -r -t 1 typed; '
@@ -387,6 +394,10 @@ class Pane:
             time.sleep(POLL_SECONDS)
         with open(self.status_file + ".typed") as f:
             return f.read().strip()
+
+    def another(self, *args):
+        """The game started once more in a new pane like this one, with `args`."""
+        return Pane(*self.setup, args=args)
 
     def close(self):
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], env=self.env,
@@ -683,6 +694,93 @@ def scenario_signal(pane, expect):
     pane.expect_terminal_back("SIGTERM")
 
 
+def game_rows_mismatch(want, screen):
+    """None when the game's 23 rows show what `want` showed, cell for cell."""
+    for row in range(GAME_ROWS):
+        for col in range(GAME_COLS):
+            if screen.cell(row, col) != want.cell(row, col):
+                return "row %d col %d shows %r, expected %r" % (
+                    row, col, screen.cell(row, col), want.cell(row, col))
+    return None
+
+
+def status_line_mismatch(screen, text):
+    got = screen.text(GAME_ROWS, 0, len(text))
+    return None if got == text else "the line below the game shows %r, not %r" % (got, text)
+
+
+def record_a_short_run(pane, expect):
+    """Title, intro, three steps; the play screens after each, in order."""
+    pane.wait_for("the title page", lambda s: title_mismatch(expect, s))
+    pane.send("x")
+    screens = [go_through_intro(pane, expect)]
+    for key, dx, dy in STEPS[:3]:
+        before = screens[-1]
+        pane.send(key)
+        screens.append(pane.wait_for("the world to move after %s" % key,
+                                     lambda s: shift_mismatch(before, s, dx, dy)))
+    return screens
+
+
+def scenario_record(pane, expect):
+    path = os.path.join(pane.workdir, "run.rec")
+    recorder = pane.another("--seed", "4242", "--record", path)
+    try:
+        screens = record_a_short_run(recorder, expect)
+        recorder.send("Q")
+        recorder.expect_exit_status(0)
+    finally:
+        recorder.close()
+    again = pane.another("--record", path)
+    try:
+        if again.wait_for_exit() != 4:
+            raise Failure("recording over an existing file did not end with status 4")
+    finally:
+        again.close()
+
+    player = pane.another("--replay", path)
+    try:
+        # Paused on the title, slowed down twice, then on again: every play
+        # screen of the run comes back in order, then the end line.
+        player.wait_for("the replayed title page", lambda s: title_mismatch(expect, s))
+        player.send("Space")
+        player.wait_for("the pause line", lambda s: status_line_mismatch(s, "Paused after 0 keys, 150 ms a key"))
+        player.send("-", "-")
+        player.wait_for("the slower pace", lambda s: status_line_mismatch(s, "Paused after 0 keys, 400 ms a key"))
+        player.send("Space")
+        for number, want in enumerate(screens):
+            player.wait_for("play screen %d of the run" % number, lambda s: game_rows_mismatch(want, s))
+        player.wait_for("the end line", lambda s: status_line_mismatch(
+            s, "End of the recording: the game is over. Press a key.")
+            or game_rows_mismatch(screens[-1], s))
+        player.send("z")
+        player.expect_exit_status(0)
+        if player.info("#{alternate_on}") != "0":
+            raise Failure("the replay left the terminal on the alternate screen")
+    finally:
+        player.close()
+
+
+def scenario_killed(pane, expect):
+    path = os.path.join(pane.workdir, "killed.rec")
+    recorder = pane.another("--seed", "99", "--record", path)
+    try:
+        screens = record_a_short_run(recorder, expect)
+        os.kill(recorder.game_pid(), signal.SIGKILL)
+        recorder.expect_exit_status(128 + signal.SIGKILL)
+    finally:
+        recorder.close()
+    player = pane.another("--replay", path)
+    try:
+        player.wait_for("the last screen before the kill with the end line", lambda s: status_line_mismatch(
+            s, "End of the recording: it was cut short here. Press a key.")
+            or game_rows_mismatch(screens[-1], s), timeout=30)
+        player.send("z")
+        player.expect_exit_status(0)
+    finally:
+        player.close()
+
+
 def run_signals(args, expect, workdir):
     """Each fatal signal gives the terminal back and ends the game by that
     signal; signals ignored at start stay ignored."""
@@ -741,7 +839,8 @@ def run_refusals(args):
 
 
 SCENARIOS = {"play": scenario_play, "small": scenario_small, "signal": scenario_signal,
-             "keys": scenario_keys, "signals": run_signals, "refusals": run_refusals}
+             "keys": scenario_keys, "signals": run_signals, "refusals": run_refusals,
+             "record": scenario_record, "killed": scenario_killed}
 # Exported for the keys scenario: the game must use the terminal's real size.
 MISLEADING_SIZE = ["LINES=10", "COLUMNS=40"]
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fuzz_play.h"
+#include "fuzz_recording.h"
 
 namespace {
 
@@ -66,6 +67,27 @@ TEST(FuzzReplay, RecordedVictoriesAreWonAgain) {
         EXPECT_GT(outcome.input_keys, 0) << path;
     }
     EXPECT_GE(victories, 2);
+}
+
+// The recording fuzzer's seeds and findings keep its promises; the real
+// recordings among them (victories, a quit game, one cut short) replay to
+// their end.
+TEST(FuzzReplay, RecordingInputsReplayCleanly) {
+    std::vector<fs::path> inputs = inputs_in("recording-corpus");
+    for (const fs::path& path : inputs_in("recording-regressions")) inputs.push_back(path);
+    int real = 0;
+    for (const fs::path& path : inputs) {
+        std::vector<uint8_t> input = read_file(path);
+        RecordingFuzzOutcome outcome = replay_fuzz_recording(input.data(), input.size());
+        EXPECT_EQ(outcome.broken, "") << path;
+        std::string name = path.filename().string();
+        if (name.rfind("victory-", 0) == 0 || name.rfind("quit-", 0) == 0 || name.rfind("cut-short-", 0) == 0) {
+            ++real;
+            EXPECT_EQ(outcome.status, 0) << path;
+            EXPECT_GT(outcome.keys, 50) << path;
+        }
+    }
+    EXPECT_GE(real, 3);
 }
 
 TEST(FuzzReplay, AnEmptyInputQuitsAtTheFirstCommand) {
