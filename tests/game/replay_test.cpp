@@ -163,13 +163,13 @@ TEST_F(Replay, ARecordingCutShortPlaysUpToItsLastKey) {
     const int keys = 40;
     std::string whole_lines = first_lines(quit.bytes, 3, keys);
     std::string next_line = first_lines(quit.bytes, 3, keys + 1).substr(whole_lines.size());
+    Replayed whole = replay(quit.bytes);
     for (const std::string& cut : {whole_lines, whole_lines + next_line.substr(0, 5)}) {
         Replayed replayed = replay(cut);
         EXPECT_EQ(replayed.status, 0) << replayed.problem;
         EXPECT_EQ(replayed.keys, keys);
         EXPECT_EQ(replayed.last_line, "End of the recording: it was cut short here. Press a key.");
         // Every screen up to the one that waits for the first missing key.
-        Replayed whole = replay(quit.bytes);
         EXPECT_TRUE(screens_match(whole.screens, replayed.screens, replayed.screens.size()));
         EXPECT_GT(replayed.screens.size(), 20u);
     }
@@ -211,32 +211,56 @@ std::string with_bad_check(std::string text, int n) {
     return text;
 }
 
+std::string written(const std::string& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
+    return path;
+}
+
+std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A gigabyte that starts with noise: sparse, so no real gigabyte on disk.
+std::string gigabyte_of_noise(const std::string& path) {
+    std::string noise;
+    std::mt19937 bytes(1);
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>(bytes());
+    written(path, noise);
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 30);
+    return path;
+}
+
 struct BadInput {
     const char* name;
-    // The file to replay: a path, or the contents of a new file.
-    std::function<std::string()> contents;
-    const char* path = nullptr;
-    const char* message = "";
+    // Makes the file to replay at the path given, or names another.
+    std::function<std::string(const std::string& path)> file;
+    const char* message;
 };
 
 const BadInput BAD_INPUTS[] = {
-    {"Missing", nullptr, "/no/such/recording", "No such file or directory"},
-    {"Directory", nullptr, "/", "is a directory, not a recording"},
-    {"DevNull", nullptr, "/dev/null", "the file is empty"},
-    {"Empty", [] { return std::string(); }, nullptr, "the file is empty"},
-    {"NotARecording", [] { return std::string("GIF89a\x01\x00"); }, nullptr, "not a Drowsel recording"},
-    {"TruncatedHeader", [] { return short_game().substr(0, 27); }, nullptr, "ends inside its header"},
-    {"OtherFormatVersion", [] { return replaced(short_game(), "recording 1", "recording 2"); }, nullptr,
+    {"Missing", [](auto&) { return "/no/such/recording"; }, "No such file or directory"},
+    {"Directory", [](auto&) { return "/"; }, "is a directory, not a recording"},
+    {"DevNull", [](auto&) { return "/dev/null"; }, "the file is empty"},
+    {"Empty", [](auto& path) { return written(path, ""); }, "the file is empty"},
+    {"NotARecording", [](auto& path) { return written(path, "GIF89a\x01"); }, "not a Drowsel recording"},
+    {"GigabyteOfNoise", gigabyte_of_noise, "not a Drowsel recording"},
+    {"TruncatedHeader", [](auto& path) { return written(path, short_game().substr(0, 27)); },
+     "ends inside its header"},
+    {"OtherFormatVersion",
+     [](auto& path) { return written(path, replaced(short_game(), "recording 1", "recording 2")); },
      "of format version 2"},
-    {"ImpossibleKey", [] { return replaced(short_game(), "\nk ", "\nk 99999", 20); }, nullptr,
+    {"ImpossibleKey", [](auto& path) { return written(path, replaced(short_game(), "\nk ", "\nk 99999", 20)); },
      "no key makes), at key 22"},
-    {"NoKeyLine", [] { return replaced(short_game(), "\nk ", "\nhello\nk ", 5); }, nullptr,
+    {"NoKeyLine", [](auto& path) { return written(path, replaced(short_game(), "\nk ", "\nhello\nk ", 5)); },
      "a line that is no key), at key 7"},
-    {"BadCheck", [] { return with_bad_check(short_game(), 20); }, nullptr,
+    {"BadCheck", [](auto& path) { return written(path, with_bad_check(short_game(), 20)); },
      "differs from the recorded one), at key 20"},
-    {"OtherGameVersion", [] { return with_bad_check(replaced(short_game(), "game ", "game 0.0."), 20); }, nullptr,
+    {"OtherGameVersion",
+     [](auto& path) { return written(path, with_bad_check(replaced(short_game(), "game ", "game 0.0."), 20)); },
      "made by a different version of Drowsel (0.0."},
-    {"KeysAfterTheEnd", [] { return short_game() + "k 32 00000000\n"; }, nullptr, "keys after the end"},
+    {"KeysAfterTheEnd", [](auto& path) { return written(path, short_game() + "k 32 00000000\n"); },
+     "keys after the end"},
 };
 
 void PrintTo(const BadInput& input, std::ostream* out) { *out << input.name; }
@@ -244,13 +268,8 @@ void PrintTo(const BadInput& input, std::ostream* out) { *out << input.name; }
 class BadRecording : public GameTest, public ::testing::WithParamInterface<BadInput> {};
 
 TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
-    const BadInput& input = GetParam();
-    std::string path = input.path != nullptr ? input.path : ::testing::TempDir() + "drowsel-bad-" + input.name;
-    if (input.contents) {
-        std::string contents = input.contents();
-        ASSERT_NE(contents, short_game()) << "the damage was not done";
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-    }
+    std::string temporary = ::testing::TempDir() + "drowsel-bad-recording";
+    std::string path = GetParam().file(temporary);
     OpenedRecording opened;
     std::string problem;
     if (open_recording_file(path, opened, problem)) {
@@ -260,46 +279,26 @@ TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
         problem = replayed.problem;
         EXPECT_EQ(replayed.last_line.rfind("Stopped at key ", 0), 0u) << replayed.last_line;
     }
-    EXPECT_NE(problem.find(input.message), std::string::npos) << problem;
-    if (input.contents) std::filesystem::remove(path);
+    EXPECT_NE(problem.find(GetParam().message), std::string::npos) << problem;
+    std::filesystem::remove(temporary);
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, BadRecording, ::testing::ValuesIn(BAD_INPUTS),
                          [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
-TEST(RecordingFiles, AGigabyteOfNoiseIsRefusedFromItsFirstBytes) {
-    std::string path = ::testing::TempDir() + "drowsel-noise";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        std::mt19937 noise(1);
-        for (int i = 0; i < 4096; ++i) out.put(static_cast<char>(noise()));
-    }
-    std::filesystem::resize_file(path, std::uintmax_t{1} << 30);  // sparse: no real gigabyte on disk
-    OpenedRecording opened;
-    std::string problem;
-    EXPECT_FALSE(open_recording_file(path, opened, problem));
-    EXPECT_NE(problem.find("not a Drowsel recording"), std::string::npos) << problem;
-    std::filesystem::remove(path);
-}
-
 TEST(RecordingFiles, ANewRecordingNeverReplacesAFile) {
-    std::string path = ::testing::TempDir() + "drowsel-existing";
-    std::ofstream(path, std::ios::trunc) << "precious";
+    std::string path = written(::testing::TempDir() + "drowsel-existing", "precious");
     std::string problem;
     EXPECT_EQ(create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem), -1);
     EXPECT_NE(problem.find("already exists"), std::string::npos) << problem;
-    std::ifstream in(path);
-    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(kept, "precious");
+    EXPECT_EQ(read_text(path), "precious");
     std::filesystem::remove(path);
 
     int fd = create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem);
     ASSERT_GE(fd, 0) << problem;
     EXPECT_TRUE(write_to_recording(fd, encode_key_record(32, 0xabcdef01u)));
     close(fd);
-    std::ifstream written(path);
-    std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "drowsel-recording 1\ngame 1.0.0\nseed 7\nk 32 abcdef01\n");
+    EXPECT_EQ(read_text(path), "drowsel-recording 1\ngame 1.0.0\nseed 7\nk 32 abcdef01\n");
     std::filesystem::remove(path);
 }
 
