@@ -36,7 +36,7 @@ target_compile_options(drowsel_web PRIVATE -Os)
 target_link_options(drowsel_web PRIVATE
   -Os
   -sASYNCIFY
-  "-sASYNCIFY_IMPORTS=['__asyncjs__page_next_key','emscripten_sleep']"
+  "-sASYNCIFY_IMPORTS=['__asyncjs__page_next_key','__asyncjs__page_next_key_within','__asyncjs__page_replay_length','__asyncjs__page_stay','emscripten_sleep']"
   -sASYNCIFY_STACK_SIZE=16384
   -sENVIRONMENT=web
   -sFILESYSTEM=0

@@ -19,6 +19,8 @@
     over: false,
     won: false,
     firstScreenAt: null,   // performance.now() of the first screen drawn
+    recording: '',         // the recording of the run played so far
+    onShow: null,          // called after each screen is drawn
     latencies: [],         // ms from a key press to the screen drawn after it
     frameLatencies: [],    // ms from a key press to the frame that shows it
     // The screen as drawn: per row, [character, colour] for each cell; the
@@ -68,6 +70,7 @@
       const col = (i % COLS) + 1;
       span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
     }
+    if (page.onShow) page.onShow();
     const now = performance.now();
     if (page.firstScreenAt === null) page.firstScreenAt = now;
     if (pressedAt !== null) {
@@ -168,6 +171,63 @@
   const newGame = document.getElementById('new-game');
   newGame.addEventListener('click', () => { window.location.href = window.location.pathname; });
 
+  // The run being played is recorded as it goes (the recording format of
+  // the terminal build); it can be downloaded at any time.
+  let recording = '';
+  const download = document.getElementById('download');
+  download.addEventListener('click', () => {
+    const seed = (recording.match(/^seed (\d+)$/m) || [])[1] || 'run';
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([recording], { type: 'text/plain' }));
+    link.download = `drowsel-${seed}.rec`;
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+    download.blur();
+  });
+
+  function bytesToText(buffer) {
+    let text = '';
+    const bytes = new Uint8Array(buffer);
+    for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+    return text;
+  }
+
+  // A recording to watch: chosen as a file (kept in this tab's session
+  // storage over the reload), or ?replay= with its address on this site.
+  document.getElementById('open-file').addEventListener('change', async (e) => {
+    const file = e.target.files[0];
+    if (!file) return;
+    try {
+      sessionStorage.setItem('drowsel-watch', bytesToText(await file.arrayBuffer()));
+      window.location.href = window.location.pathname + '?watch=file';
+    } catch (error) {
+      statusEl.textContent = 'This recording cannot be opened here: ' + error.message;
+    }
+  });
+
+  const params = new URLSearchParams(window.location.search);
+  const watching = params.has('replay') || params.get('watch') === 'file';
+  let replayText = Promise.resolve(null);
+  if (params.get('watch') === 'file') {
+    const text = sessionStorage.getItem('drowsel-watch');
+    replayText = Promise.resolve(text === null ? '' : text);
+  } else if (params.has('replay')) {
+    const address = new URL(params.get('replay'), window.location.href);
+    if (address.origin !== window.location.origin) {
+      statusEl.textContent = 'Only recordings on this site can be watched: ' + address.href;
+      replayText = new Promise(() => {});
+    } else {
+      replayText = fetch(address).then((response) => {
+        if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+        return response.arrayBuffer();
+      }).then(bytesToText, (error) => {
+        statusEl.textContent = `The recording ${address.pathname} could not be fetched (${error.message}).`;
+        newGame.hidden = false;
+        return new Promise(() => {});
+      });
+    }
+  }
+
   function gameOver(won) {
     page.over = true;
     page.won = won;
@@ -176,14 +236,26 @@
     newGame.hidden = false;
   }
 
-  const idleStatus = 'Play with the keyboard; “Keys” lists the keys.';
+  function replayOver(problem) {
+    page.over = true;
+    statusEl.textContent = problem ? 'The replay stopped: ' + problem : 'End of the recording.';
+    statusEl.className = 'over';
+    newGame.hidden = false;
+  }
+
+  const idleStatus = watching ? 'Watching a recording: Space pauses, + faster, - slower, Q stops.'
+    : 'Play with the keyboard; “Keys” lists the keys.';
   statusEl.textContent = idleStatus;
+  download.hidden = watching;
   window.Module = {
     drowselShow: show,
     drowselNextKey: nextKey,
     drowselNextKeyWithin: nextKeyWithin,
-    drowselStatus: (text) => { statusEl.textContent = text || idleStatus; },
+    drowselStatus: (text) => { if (!page.over) statusEl.textContent = text || idleStatus; },
+    drowselRecord: (text) => { recording += text; page.recording = recording; },
+    drowselReplayText: replayText,
     drowselOver: gameOver,
+    drowselReplayOver: replayOver,
     printErr: (text) => console.warn(text),
     onAbort: (what) => { statusEl.textContent = 'The game stopped: ' + what; },
   };

@@ -10,6 +10,8 @@ EM_JS(void, page_show_screen, (const uint32_t* cells, int count), {
     Module.drowselShow(HEAPU32.subarray(cells >> 2, (cells >> 2) + count));
 });
 EM_ASYNC_JS(int, page_next_key, (), { return await Module.drowselNextKey(); });
+EM_ASYNC_JS(int, page_next_key_within, (int ms), { return await Module.drowselNextKeyWithin(ms); });
+EM_JS(void, page_status_line, (const char* text), { Module.drowselStatus(UTF8ToString(text)); });
 
 namespace {
 
@@ -19,17 +21,36 @@ uint32_t cell_code(unsigned unicode, uint32_t shape, int colour) {
 
 bool is_trail_byte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
 
+// The page paints only while the program waits; a run of screens without
+// a wait (a replay at full speed) gives the page a moment this often.
+constexpr double LONGEST_WITHOUT_PAINT_MS = 50;
+
 class WebTerminal : public Terminal {
    public:
     void present(const ScreenBuffer& screen) override {
         for (int row = 0; row < SCREEN_ROWS; ++row) layout_web_row(screen, row, cells_ + row * SCREEN_COLS);
         page_show_screen(cells_, SCREEN_ROWS * SCREEN_COLS);
+        if (emscripten_get_now() - last_wait_ > LONGEST_WITHOUT_PAINT_MS) sleep_ms(0);
     }
-    int read_key(const ScreenBuffer&) override { return page_next_key(); }
-    void sleep_ms(int ms) override { emscripten_sleep(static_cast<unsigned>(ms)); }
+    int read_key(const ScreenBuffer&) override { return waited(page_next_key()); }
+    void sleep_ms(int ms) override {
+        emscripten_sleep(static_cast<unsigned>(ms));
+        waited(0);
+    }
+    int read_key_within(const ScreenBuffer&, int timeout_ms) override {
+        return waited(page_next_key_within(timeout_ms));
+    }
+    // The page shows it in its bar below the screen.
+    void show_status_line(const char* ascii) override { page_status_line(ascii); }
 
    private:
+    int waited(int key) {
+        last_wait_ = emscripten_get_now();
+        return key;
+    }
+
     uint32_t cells_[SCREEN_ROWS * SCREEN_COLS] = {};
+    double last_wait_ = 0;
 };
 
 }  // namespace

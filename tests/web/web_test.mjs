@@ -1,10 +1,12 @@
 // The browser build in headless Chromium, served from the loopback with
 // every other address refused: a fixed seed is played key by key and each
 // screen of the page (character and colour of all 80 x 23 cells) must equal
-// the headless game's screen for the same seed and keys.
+// the headless game's screen for the same seed and keys, and the recording
+// the page offers must be the headless game's; a headless recording of a
+// won game must replay in the page through the same seven ending pages.
 //   node web_test.mjs --source DIR --web-build DIR --dump DUMP_SCREENS
 import { execFileSync, spawn } from 'node:child_process';
-import { existsSync, mkdtempSync, rmSync } from 'node:fs';
+import { copyFileSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -61,7 +63,8 @@ function keyCode(key) {
   if (key.startsWith('Control+')) return key.charCodeAt(8) & 0x1f;
   return key.charCodeAt(0);
 }
-const dumped = JSON.parse(execFileSync(args.dump, [String(SEED), ...KEYS.map(keyCode).map(String)]));
+const played = JSON.parse(execFileSync(args.dump, [String(SEED), ...KEYS.map(keyCode).map(String)]));
+const dumped = played.screens;
 if (dumped.length !== KEYS.length) fail(`the headless game read ${dumped.length} keys, not ${KEYS.length}`);
 
 // A headless screen as the page must draw it: [character, colour] per cell,
@@ -87,6 +90,10 @@ function expectedGrid(screen) {
   });
 }
 
+function isEndingPage(grid) {
+  return grid[4].map((cell) => cell[0]).join('').includes('YOU HAVE SLAIN');
+}
+
 function compareGrids(actual, expected, what) {
   for (let row = 0; row < expected.length; row++) {
     for (let col = 0; col < expected[row].length; col++) {
@@ -100,8 +107,15 @@ function compareGrids(actual, expected, what) {
   }
 }
 
-// The page's folder on the loopback; nothing else is reachable.
-const page_dir = join(webBuild, 'page');
+const won = JSON.parse(execFileSync(args.dump, ['--win', '4242'], { maxBuffer: 1 << 30 }));
+const endingPages = won.screens.map(expectedGrid).filter(isEndingPage);
+if (endingPages.length !== 7) fail(`the headless victory showed ${endingPages.length} ending pages`);
+
+// The page's folder, with the victory's recording beside it, on the
+// loopback; nothing else is reachable.
+const page_dir = mkdtempSync(join(tmpdir(), 'drowsel-page-'));
+for (const file of readdirSync(join(webBuild, 'page'))) copyFileSync(join(webBuild, 'page', file), join(page_dir, file));
+writeFileSync(join(page_dir, 'victory.rec'), won.recording);
 const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', page_dir, '0'],
   { stdio: ['ignore', 'pipe', 'ignore'] });
 const port = await new Promise((resolve) => {
@@ -167,9 +181,35 @@ try {
     return getComputedStyle(span).color;
   });
   if (grey !== 'rgb(85, 85, 85)') fail(`colour 8 is ${grey}`);
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
+  if (readFileSync(await download.path(), 'latin1') !== played.recording) {
+    fail('the recording downloaded from the page is not the headless game\'s');
+  }
+
+  // The won game, replayed from its link at full pace ("+" four times).
+  await page.goto(`${origin}/?replay=victory.rec`);
+  await page.evaluate(() => {
+    window.endingPages = [];
+    window.drowsel.onShow = () => {
+      const grid = window.drowsel.grid();
+      const last = window.endingPages[window.endingPages.length - 1];
+      if (grid[4].map((c) => c[0]).join('').includes('YOU HAVE SLAIN') && JSON.stringify(grid) !== JSON.stringify(last)) {
+        window.endingPages.push(grid);
+      }
+    };
+  });
+  for (let i = 0; i < 4; i++) await page.keyboard.press('+');
+  await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent),
+    null, { timeout: 120000 });
+  const shownPages = await page.evaluate(() => window.endingPages);
+  if (shownPages.length !== 7) fail(`the replay showed ${shownPages.length} ending pages, not 7`);
+  shownPages.forEach((grid, i) => compareGrids(grid, endingPages[i], `ending page ${i + 1} of the replay`));
+  await page.keyboard.press('Space');
+  await page.waitForFunction(() => window.drowsel.over);
   if (errors.length) fail('page errors: ' + errors.join('; '));
   if (outside.length) fail('the page asked for addresses outside its folder: ' + outside.join(', '));
-  console.log(`web page: ${KEYS.length} screens equal the headless game's (seed ${SEED})`);
+  console.log(`web page: ${KEYS.length} screens and the recording equal the headless game's (seed ${SEED}); ` +
+    'the won game replays through its seven ending pages');
 } catch (e) {
   console.error('FAIL: ' + (e.stack || e));
   exitCode = 1;
@@ -177,5 +217,6 @@ try {
   await context.close();
   server.kill();
   rmSync(profile, { recursive: true, force: true });
+  rmSync(page_dir, { recursive: true, force: true });
 }
 process.exit(exitCode);
