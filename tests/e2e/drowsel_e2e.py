@@ -14,6 +14,7 @@ Usage: drowsel_e2e.py --binary PATH SCENARIO [options]
           keys (--unbound: keys that must do nothing on this terminal type)
   signals each fatal signal gives the terminal back; ignored ones stay so
   refusals terminals the game cannot serve: one line, status 3
+  failures memory running out, no CP932 converter (--shim: the failure shim)
   record  a short run recorded and replayed: the same screens, the
           replay's keys, its last line and exit status
   killed  a run killed with SIGKILL while recording replays up to its
@@ -838,9 +839,37 @@ def run_refusals(args):
             raise Failure("%s %s changed the terminal's modes" % (env, piped or ""))
 
 
+def run_failures(args, expect, workdir):
+    """With the failure shim preloaded: memory running out in play takes the
+    "out of mem!" way out, status 1, terminal back; a system without a
+    CP932 converter is refused with a line naming it, status 5."""
+    pane = Pane(args.binary, args.term, args.lang, 80, 24, workdir,
+                extra_env=["LD_PRELOAD=" + args.shim])
+    try:
+        pane.wait_for("the title page", lambda s: title_mismatch(expect, s))
+        os.kill(pane.game_pid(), signal.SIGUSR2)  # the shim's cue: no more memory
+        pane.send("x")
+        pane.expect_exit_status(1)
+        pane.expect_terminal_back("running out of memory")
+        shown = pane.capture()
+        if not any("out of mem!" in shown.text(row, 0, shown.width) for row in range(shown.height)):
+            raise Failure("no \"out of mem!\" after memory ran out\n" + shown.dump())
+    finally:
+        pane.close()
+    master, slave = pty.openpty()
+    result = subprocess.run([args.binary], stdin=slave, stdout=slave, stderr=subprocess.PIPE,
+                            env={"TERM": args.term, "LANG": "C.UTF-8", "LD_PRELOAD": args.shim,
+                                 "DROWSEL_TEST_NO_CP932": "1"}, timeout=WAIT_SECONDS)
+    os.close(master)
+    os.close(slave)
+    lines = result.stderr.decode(errors="replace").splitlines()
+    if result.returncode != 5 or len(lines) != 1 or "no CP932 converter" not in lines[0]:
+        raise Failure("without CP932: status %d, standard error %r" % (result.returncode, lines))
+
+
 SCENARIOS = {"play": scenario_play, "small": scenario_small, "signal": scenario_signal,
              "keys": scenario_keys, "signals": run_signals, "refusals": run_refusals,
-             "record": scenario_record, "killed": scenario_killed}
+             "failures": run_failures, "record": scenario_record, "killed": scenario_killed}
 # Exported for the keys scenario: the game must use the terminal's real size.
 MISLEADING_SIZE = ["LINES=10", "COLUMNS=40"]
 
@@ -867,6 +896,7 @@ def main():
                         "8-bold-grey or plain")
     parser.add_argument("--unbound", default="F2 M-q",
                         help="keys (tmux names) that must do nothing, for the keys scenario")
+    parser.add_argument("--shim", help="the failure shim to preload, for the failures scenario")
     args = parser.parse_args()
     args.binary = os.path.abspath(args.binary)
 
@@ -879,7 +909,8 @@ def main():
         return 1
 
     width, height = (int(n) for n in args.size.split("x"))
-    with tempfile.TemporaryDirectory() as workdir:
+    # The shell around a game may still be writing as its pane is closed.
+    with tempfile.TemporaryDirectory(ignore_cleanup_errors=True) as workdir:
         terminfo = compile_terminfo(args.term, workdir)
         env = dict(os.environ, TERMINFO=terminfo) if terminfo else os.environ
         colours = subprocess.run(["tput", "-T", args.term, "colors"], env=env,
@@ -894,6 +925,10 @@ def main():
         try:
             if args.scenario == "signals":
                 run_signals(args, expect, workdir)
+            elif args.scenario == "failures":
+                if not args.shim or not os.path.exists(args.shim):
+                    raise Failure("the failure shim is missing: give --shim PATH")
+                run_failures(args, expect, workdir)
             elif args.scenario == "refusals":
                 run_refusals(args)
             else:
