@@ -1,10 +1,8 @@
 #include "game/replay_terminal.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 
-#include "game/state.h"
 #include "game/state_check.h"
 #include "game/version.h"
 
@@ -41,9 +39,7 @@ void ReplayTerminal::check_state() {
     check_due_ = false;
     const Record& next = upcoming();
     if (ends_recording(upcoming_status_)) return;  // nothing left to check against
-    if (upcoming_status_ != RecordingStatus::ok) {
-        stop(recording_problem_text(upcoming_status_, header_));
-    }
+    if (upcoming_status_ != RecordingStatus::ok) stop(recording_problem_text(upcoming_status_, header_));
     if (next.kind == RecordKind::key && next.check != state_check()) stop_on_mismatch();
 }
 
@@ -102,14 +98,15 @@ void ReplayTerminal::shutdown() {
     finish("End of the recording: the game is over.", 0);
 }
 
-// Holds the key for the pace, reading the watcher's keys meanwhile.
+// Holds the key for the pace, reading the watcher's keys meanwhile (at
+// least once, so that they work at the fastest pace too).
 void ReplayTerminal::wait_for_pace() {
     using Clock = std::chrono::steady_clock;
     Clock::time_point until = Clock::now() + std::chrono::milliseconds(pace_ms());
-    for (;;) {
-        int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count());
-        if (!paused_ && left <= 0) return;
-        int key = paused_ ? inner_.read_key(shown_) : inner_.read_key_within(shown_, left);
+    for (bool first = true;; first = false) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (!paused_ && left <= 0 && !first) return;
+        int key = paused_ ? inner_.read_key(shown_) : inner_.read_key_within(shown_, left > 0 ? static_cast<int>(left) : 0);
         if (key == -1) return;  // the pause is over
         if (key == KEY_PAUSE) {
             paused_ = !paused_;

@@ -759,8 +759,27 @@ def scenario_record(pane, expect):
             or game_rows_mismatch(screens[-1], s))
         player.send("z")
         player.expect_exit_status(0)
-        if player.info("#{alternate_on}") != "0":
-            raise Failure("the replay left the terminal on the alternate screen")
+        player.expect_terminal_back("the replay")
+    finally:
+        player.close()
+
+    # The same run with one check value changed stops there, says so below
+    # the game and on standard error, and gives the terminal back.
+    with open(path) as f:
+        lines = f.read().split("\n")
+    lines[10] = lines[10][:-1] + ("1" if lines[10][-1] == "0" else "0")
+    damaged = os.path.join(pane.workdir, "damaged.rec")
+    with open(damaged, "w") as f:
+        f.write("\n".join(lines))
+    player = pane.another("--replay", damaged)
+    try:
+        player.wait_for("the stop line", lambda s: status_line_mismatch(
+            s, "Stopped at key 8: this recording is damaged. Press a key."))
+        player.send("z")
+        player.expect_exit_status(4)
+        player.expect_terminal_back("the stopped replay")
+        if "drowsel: '%s': this recording is damaged" % damaged not in player.tmux("capture-pane", "-p", "-J"):
+            raise Failure("no line on standard error for the damaged recording")
     finally:
         player.close()
 
