@@ -11,7 +11,8 @@
   const screenEl = document.getElementById('screen');
   const statusEl = document.getElementById('status');
   const spans = [];
-  const shown = new Uint32Array(COLS * ROWS).fill(0xffffffff);
+  const BLANK = 32 << 8;  // a space in colour 0, as every cell starts
+  const shown = new Uint32Array(COLS * ROWS).fill(BLANK);
 
   // Everything a test or a benchmark reads back from the page.
   const page = {
