@@ -18,6 +18,10 @@
 
 namespace {
 
+// Allocation failures take the game's way out from the very first one,
+// static initialisation included.
+__attribute__((constructor(101))) void route_early() { route_allocation_failures(); }
+
 constexpr int USAGE_STATUS = 2;
 
 [[noreturn]] void play(Terminal* terminal) {
@@ -75,7 +79,6 @@ constexpr int USAGE_STATUS = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
-    route_allocation_failures();
     ProgramOptions options;
     std::string problem;
     switch (parse_options(argc, argv, options, problem)) {

@@ -21,6 +21,16 @@ const char* terminal_type() {
     return term != nullptr ? term : "";
 }
 
+int saved_stderr = -1;
+bool curses_starting = false;
+
+void curses_exit_is_out_of_memory() {
+    if (!curses_starting) return;
+    dup2(saved_stderr, STDERR_FILENO);
+    static const char message[] = "out of mem!";
+    if (write(STDERR_FILENO, message, sizeof message - 1) < 0) return;
+}
+
 // A library that fails for want of memory says something else; the game
 // says what it says everywhere else.
 void out_of_memory_if_so(int saved_errno) {
@@ -69,7 +79,12 @@ void check_terminal_type() {
                                     EXIT_UNUSABLE_TERMINAL);
     int result = 0;
     errno = 0;
-    if (setupterm(nullptr, STDOUT_FILENO, &result) != OK) {
+    int outcome = OK;
+    {
+        CursesSettingUp quiet;
+        outcome = setupterm(nullptr, STDOUT_FILENO, &result);
+    }
+    if (outcome != OK) {
         out_of_memory_if_so(errno);
         std::string reason = result == -1 ? "no terminal description database was found"
                                           : "unknown terminal type '" + term + "'";
@@ -105,6 +120,24 @@ std::string reset_sequence() {
 
 }  // namespace
 
+CursesSettingUp::CursesSettingUp() {
+    static bool hooked = std::atexit(curses_exit_is_out_of_memory) == 0;
+    (void)hooked;
+    saved_stderr = dup(STDERR_FILENO);
+    int nowhere = open("/dev/null", O_WRONLY);
+    if (saved_stderr >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
+    if (nowhere >= 0) close(nowhere);
+    curses_starting = true;
+}
+
+CursesSettingUp::~CursesSettingUp() {
+    curses_starting = false;
+    if (saved_stderr < 0) return;
+    dup2(saved_stderr, STDERR_FILENO);
+    close(saved_stderr);
+    saved_stderr = -1;
+}
+
 void refuse_to_run(const char* reason, int status) {
     give_terminal_back_now();
     std::fprintf(stderr, "drowsel: %s\n", reason);
@@ -122,10 +155,18 @@ void start_curses() {
     termios shell_modes{};
     tcgetattr(STDIN_FILENO, &shell_modes);
     install_fatal_signal_handlers();
+    // Should curses fail half-way through opening the screen, the modes at
+    // least come back; the reset bytes follow once it is open.
+    terminal_taken(STDIN_FILENO, shell_modes, STDOUT_FILENO, "");
     use_env(FALSE);
     use_tioctl(TRUE);
     errno = 0;
-    if (newterm(nullptr, stdout, stdin) == nullptr) {
+    SCREEN* screen = nullptr;
+    {
+        CursesSettingUp quiet;
+        screen = newterm(nullptr, stdout, stdin);
+    }
+    if (screen == nullptr) {
         out_of_memory_if_so(errno);
         std::string reason = "curses could not start on terminal type '" +
                              std::string(terminal_type()) + "'";

@@ -46,11 +46,14 @@ class CursesTerminal : public Terminal {
     CursesTerminal() {
         start_curses();
         std::atexit(give_back_normally);
-        set_up_keyboard();
-        set_up_palette(styles_);
-        cursor_hidden_ = curs_set(0) != ERR;
-        clear();
-        refresh();
+        {
+            CursesSettingUp quiet;
+            set_up_keyboard();
+            set_up_palette(styles_);
+            cursor_hidden_ = curs_set(0) != ERR;
+            clear();
+            refresh();
+        }
         glyphs_.set_ambiguous_wide(ambiguous_characters_wide(STDIN_FILENO, STDOUT_FILENO));
         clearok(curscr, TRUE);  // the probe left a character on screen
     }
