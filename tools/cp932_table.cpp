@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
         std::fprintf(out, "%s0x%08X,", i % 8 == 0 ? "\n    " : " ", pairs[i]);
     std::fprintf(out, "\n};\nconst int CP932_FROM_UNICODE_COUNT = %zu;\n", pairs.size());
 
+    iconv_close(to_unicode);
+    iconv_close(from_unicode);
     if (std::fclose(out) != 0) {
         std::perror(argv[1]);
         return 1;

@@ -1,7 +1,8 @@
 // The page around the game: draws the screen the game hands over as a grid
-// of cells, turns key presses into the key codes the game reads, and says
-// when the game is over. Loaded before game.js, which finds its hooks on
-// Module.
+// of cells, turns key presses into the key codes the game reads, keeps the
+// run's recording for download, hands a recording to watch to the game, and
+// says when the game is over. Loaded before game.js, which finds its hooks
+// on Module.
 'use strict';
 (function () {
   const COLS = 80, ROWS = 23;
@@ -71,7 +72,6 @@
       const col = (i % COLS) + 1;
       span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
     }
-    if (page.onShow) page.onShow();
     const now = performance.now();
     if (page.firstScreenAt === null) page.firstScreenAt = now;
     if (pressedAt !== null) {
@@ -80,6 +80,7 @@
       requestAnimationFrame(() => page.frameLatencies.push(performance.now() - pressed));
       pressedAt = null;
     }
+    if (page.onShow) page.onShow();
   }
 
   // Keys typed ahead of the game wait in order, as in a terminal.
