@@ -129,6 +129,13 @@
       case 'ArrowUp': return KEY_UP;
       case 'ArrowLeft': return KEY_LEFT;
       case 'ArrowRight': return KEY_RIGHT;
+      // The keypad with Num Lock off (and Home, End, Page Up, Page Down)
+      // steps diagonally, as in the terminal build.
+      case 'Home': return 55;
+      case 'PageUp': return 57;
+      case 'Clear': return 53;
+      case 'End': return 49;
+      case 'PageDown': return 51;
       case 'Escape': return 27;
       case 'Enter': return 10;
       case 'Tab': return 9;
