@@ -14,11 +14,12 @@ import { join } from 'node:path';
 const CHROMIUM = '/usr/bin/chromium';
 const SEED = 1234;
 // Title, the six "-more-" prompts of the intro (Space and Escape), a step in
-// each of the eight directions by letter and digit, the arrows, a ranged
-// attack, the hidden shortcut's first keys, Escape in play, quit.
+// each of the eight directions by letter and digit, the arrows and keypad
+// keys, a ranged attack, the hidden shortcut's first keys, Escape in play,
+// quit.
 const KEYS = ['Space', 'Space', 'Escape', 'Space', 'Escape', 'Space', 'Escape',
   'y', 'k', 'u', 'l', 'n', 'j', 'b', 'h', '7', '9', '3', '1',
-  'ArrowUp', 'ArrowRight', 'ArrowDown', 'ArrowLeft',
+  'ArrowUp', 'ArrowRight', 'ArrowDown', 'ArrowLeft', 'Home', 'PageDown',
   'a', 'l', 'z', '5', 'Control+e', 'Control+o', 'Escape', 'Q'];
 
 function fail(message) {
@@ -58,7 +59,8 @@ run('cmake', ['--build', webBuild, '-j', '2']);
 
 // The key codes the game reads for each key.
 function keyCode(key) {
-  const named = { Space: 32, Escape: 27, ArrowDown: 258, ArrowUp: 259, ArrowLeft: 260, ArrowRight: 261 };
+  const named = { Space: 32, Escape: 27, ArrowDown: 258, ArrowUp: 259, ArrowLeft: 260, ArrowRight: 261,
+    Home: 55, PageDown: 51 };
   if (key in named) return named[key];
   if (key.startsWith('Control+')) return key.charCodeAt(8) & 0x1f;
   return key.charCodeAt(0);
