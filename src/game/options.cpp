@@ -107,5 +107,6 @@ const char* usage_text() {
            "  --version       show the version and exit\n"
            "\n"
            "Exit status: 0 when the game or the replay is over, 2 for a bad command\n"
-           "line, 4 when a recording cannot be written or replayed.\n";
+           "line, 4 when a recording cannot be written or replayed; drowsel(6) lists\n"
+           "the others.\n";
 }

@@ -268,7 +268,7 @@ void PrintTo(const BadInput& input, std::ostream* out) { *out << input.name; }
 class BadRecording : public GameTest, public ::testing::WithParamInterface<BadInput> {};
 
 TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
-    std::string temporary = ::testing::TempDir() + "drowsel-bad-recording";
+    std::string temporary = ::testing::TempDir() + "drowsel-bad-" + GetParam().name + "-" + std::to_string(getpid());
     std::string path = GetParam().file(temporary);
     OpenedRecording opened;
     std::string problem;
@@ -287,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, BadRecording, ::testing::ValuesIn(BAD_INPUTS),
                          [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
 TEST(RecordingFiles, ANewRecordingNeverReplacesAFile) {
-    std::string path = written(::testing::TempDir() + "drowsel-existing", "precious");
+    std::string path = written(::testing::TempDir() + "drowsel-existing-" + std::to_string(getpid()), "precious");
     std::string problem;
     EXPECT_EQ(create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem), -1);
     EXPECT_NE(problem.find("already exists"), std::string::npos) << problem;
