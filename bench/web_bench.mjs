@@ -6,12 +6,13 @@
 // profile each load, median of 10), and, over KEYS key presses of play
 // (default 400), the time from each key event to the screen drawn after it
 // and to the animation frame that shows it (median, 95th percentile, max).
-import { spawn } from 'node:child_process';
 import { mkdtempSync, readdirSync, rmSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
+
+import { CHROMIUM, CHROMIUM_ARGS, servePage } from '../tests/web/local_page.mjs';
 
 const root = join(dirname(fileURLToPath(import.meta.url)), '..');
 const { chromium } = createRequire(join(root, 'tests/web/package.json'))('playwright-core');
@@ -23,19 +24,9 @@ const total = sizes.reduce((sum, [, size]) => sum + size, 0);
 console.log('page files: ' + sizes.map(([f, s]) => `${f} ${s}`).join(', '));
 console.log(`page weight: ${total} bytes (${(total / 1024).toFixed(1)} KiB)`);
 
-const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', pageDir, '0'],
-  { stdio: ['ignore', 'pipe', 'ignore'] });
-const port = await new Promise((resolve) => {
-  let out = '';
-  server.stdout.on('data', (d) => {
-    out += d;
-    const m = out.match(/port (\d+)/);
-    if (m) resolve(Number(m[1]));
-  });
-});
-const origin = `http://127.0.0.1:${port}`;
-const args = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+const server = await servePage(pageDir);
+const origin = server.origin;
+const args = CHROMIUM_ARGS;
 
 function stats(values) {
   const sorted = [...values].sort((a, b) => a - b);
@@ -46,7 +37,7 @@ function stats(values) {
 async function withBrowser(work) {
   const profile = mkdtempSync(join(tmpdir(), 'drowsel-bench-'));
   const context = await chromium.launchPersistentContext(profile,
-    { executablePath: '/usr/bin/chromium', viewport: { width: 1024, height: 700 }, args });
+    { executablePath: CHROMIUM, viewport: { width: 1024, height: 700 }, args });
   try {
     return await work(context.pages()[0] || await context.newPage());
   } finally {
@@ -59,7 +50,7 @@ async function withBrowser(work) {
 // running browser.
 const firsts = [], titles = [], wasms = [];
 await withBrowser(async (first) => {
-  const browser = first.context().browser() || await chromium.launch({ executablePath: '/usr/bin/chromium', args });
+  const browser = first.context().browser() || await chromium.launch({ executablePath: CHROMIUM, args });
   for (let i = 0; i < 11; i++) {
     const context = await browser.newContext({ viewport: { width: 1024, height: 700 } });
     const page = await context.newPage();
@@ -89,4 +80,4 @@ await withBrowser(async (page) => {
   console.log('key press to screen drawn: ' + stats(latencies.slice(8)));
   console.log('key press to the frame that shows it: ' + stats(frameLatencies.slice(8)));
 });
-server.kill();
+server.close();

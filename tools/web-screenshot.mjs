@@ -4,10 +4,11 @@
 //   node tools/web-screenshot.mjs [WEB_BUILD_DIR] [OUTPUT]
 // after building the `web` preset and `npm ci` in tests/web; wants a
 // Japanese font (Debian: fonts-noto-cjk).
-import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
+
+import { CHROMIUM, CHROMIUM_ARGS, servePage } from '../tests/web/local_page.mjs';
 
 const root = join(dirname(fileURLToPath(import.meta.url)), '..');
 const { chromium } = createRequire(join(root, 'tests/web/package.json'))('playwright-core');
@@ -15,20 +16,11 @@ const pageDir = join(process.argv[2] || join(root, 'build/web'), 'page');
 const output = process.argv[3] || join(root, 'docs/screenshot.png');
 const KILLS = 6;
 
-const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', pageDir, '0'],
-  { stdio: ['ignore', 'pipe', 'ignore'] });
-const port = await new Promise((resolve) => {
-  let out = '';
-  server.stdout.on('data', (d) => {
-    out += d;
-    const m = out.match(/port (\d+)/);
-    if (m) resolve(Number(m[1]));
-  });
-});
-const browser = await chromium.launch({ executablePath: '/usr/bin/chromium',
-  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking'] });
+const server = await servePage(pageDir);
+const origin = server.origin;
+const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_ARGS });
 const page = await browser.newPage({ viewport: { width: Number(process.env.W || 860), height: Number(process.env.H || 500) } });
-await page.goto(`http://127.0.0.1:${port}/?seed=77`);
+await page.goto(`${origin}/?seed=77`);
 
 // The key that brings the player (screen row 10, column 39) towards the
 // nearest monster, or a step right (into new ground) when there is none.
@@ -55,5 +47,5 @@ for (let n = 1; n < 2000; n++) {
 }
 await page.screenshot({ path: output });
 await browser.close();
-server.kill();
+server.close();
 console.log(`wrote ${output}`);

@@ -5,13 +5,14 @@
 // the page offers must be the headless game's; a headless recording of a
 // won game must replay in the page through the same seven ending pages.
 //   node web_test.mjs --source DIR --web-build DIR --dump DUMP_SCREENS
-import { execFileSync, spawn } from 'node:child_process';
+import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
-const CHROMIUM = '/usr/bin/chromium';
+import { CHROMIUM, CHROMIUM_ARGS, servePage } from './local_page.mjs';
+
 const SEED = 1234;
 // Title, the six "-more-" prompts of the intro (Space and Escape), a step in
 // each of the eight directions by letter and digit, the arrows and keypad
@@ -118,26 +119,15 @@ if (endingPages.length !== 7) fail(`the headless victory showed ${endingPages.le
 const page_dir = mkdtempSync(join(tmpdir(), 'drowsel-page-'));
 for (const file of readdirSync(join(webBuild, 'page'))) copyFileSync(join(webBuild, 'page', file), join(page_dir, file));
 writeFileSync(join(page_dir, 'victory.rec'), won.recording);
-const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', page_dir, '0'],
-  { stdio: ['ignore', 'pipe', 'ignore'] });
-const port = await new Promise((resolve) => {
-  let out = '';
-  server.stdout.on('data', (d) => {
-    out += d;
-    const m = out.match(/port (\d+)/);
-    if (m) resolve(Number(m[1]));
-  });
-  server.on('exit', () => fail('python3 -m http.server did not start'));
-});
-const origin = `http://127.0.0.1:${port}`;
+const server = await servePage(page_dir).catch((e) => fail(e.message));
+const origin = server.origin;
 
 const profile = mkdtempSync(join(tmpdir(), 'drowsel-chromium-'));
 // A fresh profile (the --user-data-dir) for every run.
 const context = await chromium.launchPersistentContext(profile, {
   executablePath: CHROMIUM,
   viewport: { width: 1024, height: 700 },
-  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  args: CHROMIUM_ARGS,
 });
 let exitCode = 0;
 try {
@@ -217,7 +207,7 @@ try {
   exitCode = 1;
 } finally {
   await context.close();
-  server.kill();
+  server.close();
   rmSync(profile, { recursive: true, force: true });
   rmSync(page_dir, { recursive: true, force: true });
 }
