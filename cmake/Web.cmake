@@ -15,20 +15,22 @@ add_custom_command(
   COMMAND ${DROWSEL_HOST_CXX} -std=c++20 -O1 -I${CMAKE_SOURCE_DIR}/src
           -o ${generated}/cp932_table_gen ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp
   COMMAND ${generated}/cp932_table_gen ${generated}/cp932_table.cpp
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp ${CMAKE_SOURCE_DIR}/src/web/cp932_table.h
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp ${CMAKE_SOURCE_DIR}/src/text/cp932_table.h
   COMMENT "Generating the CP932 tables from the host's iconv"
   VERBATIM)
 
 file(GLOB_RECURSE web_core_sources CONFIGURE_DEPENDS
   src/game/*.cpp src/world/*.cpp src/creatures/*.cpp src/text/*.cpp src/screen/*.cpp)
-list(FILTER web_core_sources EXCLUDE REGEX ".*/src/game/main\\.cpp$")
-list(FILTER web_core_sources EXCLUDE REGEX ".*/src/screen/(curses_|terminal_glyphs)[^/]*\\.cpp$")
-list(FILTER web_core_sources EXCLUDE REGEX ".*/src/text/encoding\\.cpp$")
+# The terminal build's own files out (its entry, curses, recordings on disk,
+# iconv), and the browser's files, which are named below.
+list(FILTER web_core_sources EXCLUDE REGEX ".*/src/game/(main|web_main|recording_file)\\.cpp$")
+list(FILTER web_core_sources EXCLUDE REGEX ".*/src/screen/(curses_|terminal_glyphs|web_terminal)[^/]*\\.cpp$")
+list(FILTER web_core_sources EXCLUDE REGEX ".*/src/text/encoding(_web)?\\.cpp$")
 
 set(page ${CMAKE_BINARY_DIR}/page)
 add_executable(drowsel_web
   ${web_core_sources}
-  src/web/encoding_web.cpp src/web/web_terminal.cpp src/web/web_main.cpp
+  src/text/encoding_web.cpp src/screen/web_terminal.cpp src/game/web_main.cpp
   ${generated}/cp932_table.cpp)
 target_include_directories(drowsel_web PRIVATE src ${generated})
 target_compile_options(drowsel_web PRIVATE -Os)

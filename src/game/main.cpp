@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "files/recording_file.h"
+#include "game/recording_file.h"
 #include "game/options.h"
 #include "game/program.h"
 #include "game/random.h"

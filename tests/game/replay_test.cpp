@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "creatures/archmage.h"
-#include "files/recording_file.h"
+#include "game/recording_file.h"
 #include "game/program.h"
 #include "game/random.h"
 #include "game/recording_terminal.h"

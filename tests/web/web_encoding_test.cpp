@@ -9,7 +9,7 @@
 #include <string>
 
 #include "text/encoding.h"
-#include "web/cp932_table.h"
+#include "text/cp932_table.h"
 
 namespace {
 

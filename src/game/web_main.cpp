@@ -17,7 +17,7 @@
 #include "game/replay_terminal.h"
 #include "game/version.h"
 #include "screen/console.h"
-#include "web/web_terminal.h"
+#include "screen/web_terminal.h"
 
 // The seed of ?seed=N (0..4294967295, digits only), or -1 for none.
 EM_JS(double, page_seed, (), {

@@ -1,9 +1,9 @@
-#include "web/web_terminal.h"
+#include "screen/web_terminal.h"
 
 #include <emscripten.h>
 
+#include "text/cp932_table.h"
 #include "text/encoding.h"
-#include "web/cp932_table.h"
 
 // The page's side of the terminal (web/page.js).
 EM_JS(void, page_show_screen, (const uint32_t* cells, int count), {

@@ -1,4 +1,4 @@
-#include "files/recording_file.h"
+#include "game/recording_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "web/cp932_table.h"
+#include "text/cp932_table.h"
 #include "text/encoding.h"
 
 namespace {
