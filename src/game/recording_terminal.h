@@ -9,29 +9,23 @@
 
 #include "screen/terminal.h"
 
-class RecordingTerminal : public Terminal {
+class RecordingTerminal : public TerminalInFront {
    public:
     // Receives each line of the recording, in order; the header is the
     // caller's to write first.
     using Sink = std::function<void(const std::string& bytes)>;
-    RecordingTerminal(Terminal& inner, Sink sink) : inner_(inner), sink_(std::move(sink)) {}
+    RecordingTerminal(Terminal& inner, Sink sink) : TerminalInFront(inner), sink_(std::move(sink)) {}
 
     void present(const ScreenBuffer& screen) override;
     // A key code outside 0..RECORDING_MAX_KEY (no keyboard gives one) is
     // handed to the game, and recorded, as RECORDING_MAX_KEY, which no
     // command binds either.
     int read_key(const ScreenBuffer& screen) override;
-    void sleep_ms(int ms) override { inner_.sleep_ms(ms); }
-    int read_key_within(const ScreenBuffer& screen, int timeout_ms) override {
-        return inner_.read_key_within(screen, timeout_ms);
-    }
-    void show_status_line(const char* ascii) override { inner_.show_status_line(ascii); }
     // Writes the end line once the game is over, then gives the terminal
     // back.
     void shutdown() override;
 
    private:
-    Terminal& inner_;
     Sink sink_;
     bool check_due_ = true;  // no screen shown since the last key
     uint32_t check_ = 0;

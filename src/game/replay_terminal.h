@@ -24,20 +24,15 @@
 constexpr int REPLAY_PROBLEM_STATUS = 4;
 constexpr int REPLAY_DEFAULT_PACE_MS = 150;
 
-class ReplayTerminal : public Terminal {
+class ReplayTerminal : public TerminalInFront {
    public:
     // `leave` must not return (it ends the process in play; tests throw).
     using Leave = std::function<void(int status)>;
     ReplayTerminal(Terminal& inner, RecordingReader& reader, RecordingHeader header, Leave leave)
-        : inner_(inner), reader_(reader), header_(std::move(header)), leave_(std::move(leave)) {}
+        : TerminalInFront(inner), reader_(reader), header_(std::move(header)), leave_(std::move(leave)) {}
 
     void present(const ScreenBuffer& screen) override;
     int read_key(const ScreenBuffer& screen) override;
-    void sleep_ms(int ms) override { inner_.sleep_ms(ms); }
-    int read_key_within(const ScreenBuffer& screen, int timeout_ms) override {
-        return inner_.read_key_within(screen, timeout_ms);
-    }
-    void show_status_line(const char* ascii) override { inner_.show_status_line(ascii); }
     // The game is over: checks the end line and ends the replay.
     void shutdown() override;
 
@@ -56,7 +51,6 @@ class ReplayTerminal : public Terminal {
     void show_pause_line();
     [[noreturn]] void finish(const std::string& line, int status);
 
-    Terminal& inner_;
     RecordingReader& reader_;
     RecordingHeader header_;
     Leave leave_;

@@ -30,3 +30,21 @@ class Terminal {
     // Gives the terminal back to the shell; safe to call more than once.
     virtual void shutdown() {}
 };
+
+// A terminal in front of another one that hands every operation on to it;
+// the recording and the replay take over only what they change.
+class TerminalInFront : public Terminal {
+   public:
+    explicit TerminalInFront(Terminal& inner) : inner_(inner) {}
+    void present(const ScreenBuffer& screen) override { inner_.present(screen); }
+    int read_key(const ScreenBuffer& screen) override { return inner_.read_key(screen); }
+    void sleep_ms(int ms) override { inner_.sleep_ms(ms); }
+    int read_key_within(const ScreenBuffer& screen, int timeout_ms) override {
+        return inner_.read_key_within(screen, timeout_ms);
+    }
+    void show_status_line(const char* ascii) override { inner_.show_status_line(ascii); }
+    void shutdown() override { inner_.shutdown(); }
+
+   protected:
+    Terminal& inner_;
+};
