@@ -27,8 +27,7 @@ bool curses_starting = false;
 void curses_exit_is_out_of_memory() {
     if (!curses_starting) return;
     dup2(saved_stderr, STDERR_FILENO);
-    static const char message[] = "out of mem!";
-    if (write(STDERR_FILENO, message, sizeof message - 1) < 0) return;
+    say_out_of_memory();
 }
 
 // A library that fails for want of memory says something else; the game

@@ -154,14 +154,7 @@ class CursesTerminal : public Terminal {
         char notice[96];
         int length = std::snprintf(notice, sizeof notice, "Terminal is %dx%d; Drowsel needs %dx%d",
                                    cols_, rows_, SCREEN_COLS, SCREEN_ROWS);
-        Style style = style_of(15);
-        style.attrs |= A_REVERSE;
-        for (int col = 0; col < cols_; ++col) {
-            if (col < length)
-                put(rows_ - 1, col, static_cast<wchar_t>(notice[col]), style);
-            else
-                put(rows_ - 1, col, L' ', Style{});
-        }
+        put_banner(rows_ - 1, notice, length);
     }
 
     // The status line of a replay, in reverse white, below the game's rows
@@ -169,11 +162,17 @@ class CursesTerminal : public Terminal {
     void show_status_row() {
         int row = rows_ > SCREEN_ROWS ? SCREEN_ROWS : rows_ - 1;
         if (row < 0) return;
+        put_banner(row, status_line_.data(), static_cast<int>(status_line_.size()));
+    }
+
+    // ASCII text in reverse white across the whole of `row`: the text, then
+    // blanks.
+    void put_banner(int row, const char* text, int length) {
         Style style = style_of(15);
         style.attrs |= A_REVERSE;
         for (int col = 0; col < cols_; ++col) {
-            if (col < static_cast<int>(status_line_.size()))
-                put(row, col, static_cast<wchar_t>(status_line_[col]), style);
+            if (col < length)
+                put(row, col, static_cast<wchar_t>(text[col]), style);
             else
                 put(row, col, L' ', Style{});
         }

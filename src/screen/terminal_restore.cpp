@@ -94,10 +94,14 @@ void give_terminal_back_now() {
 
 void terminal_given_back() { taken = 0; }
 
-void exit_out_of_memory() {
-    give_terminal_back_now();
+void say_out_of_memory() {
     static const char message[] = "out of mem!";
     write_all(STDERR_FILENO, message, sizeof message - 1);
+}
+
+void exit_out_of_memory() {
+    give_terminal_back_now();
+    say_out_of_memory();
     std::exit(1);
 }
 

@@ -39,6 +39,9 @@ void terminal_given_back();
 // Every allocation failure ends here: the terminal given back, "out of mem!"
 // on standard error, status 1.
 [[noreturn]] void exit_out_of_memory();
+// Writes "out of mem!" to standard error, with nothing but write(); safe
+// anywhere, an exit in progress included.
+void say_out_of_memory();
 
 // Routes every failed `new` to exit_out_of_memory, so none throws.
 void route_allocation_failures();
