@@ -25,7 +25,7 @@
 #include "game/state.h"
 #include "game/turn.h"
 #include "screen/drawing.h"
-#include "screen/headless_terminal.h"
+#include "backends/headless/headless_terminal.h"
 #include "screen/messages.h"
 #include "world/map.h"
 #include "world/scrolling.h"

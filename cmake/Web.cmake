@@ -15,22 +15,23 @@ add_custom_command(
   COMMAND ${DROWSEL_HOST_CXX} -std=c++20 -O1 -I${CMAKE_SOURCE_DIR}/src
           -o ${generated}/cp932_table_gen ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp
   COMMAND ${generated}/cp932_table_gen ${generated}/cp932_table.cpp
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp ${CMAKE_SOURCE_DIR}/src/text/cp932_table.h
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp ${CMAKE_SOURCE_DIR}/src/backends/browser/cp932_table.h
   COMMENT "Generating the CP932 tables from the host's iconv"
   VERBATIM)
 
-file(GLOB_RECURSE web_core_sources CONFIGURE_DEPENDS
-  src/game/*.cpp src/world/*.cpp src/creatures/*.cpp src/text/*.cpp src/screen/*.cpp)
-# The terminal build's own files out (its entry, curses, recordings on disk,
-# iconv), and the browser's files, which are named below.
-list(FILTER web_core_sources EXCLUDE REGEX ".*/src/game/(main|web_main|recording_file)\\.cpp$")
-list(FILTER web_core_sources EXCLUDE REGEX ".*/src/screen/(curses_|terminal_glyphs|web_terminal)[^/]*\\.cpp$")
-list(FILTER web_core_sources EXCLUDE REGEX ".*/src/text/encoding(_web)?\\.cpp$")
+# The game's folders, the recordings (without the files on disk, which the
+# page has none of), the browser backend and its program.
+set(web_globs)
+foreach(dir game world creatures screen text backends/browser)
+  list(APPEND web_globs src/${dir}/*.cpp)
+endforeach()
+file(GLOB web_sources CONFIGURE_DEPENDS ${web_globs})
 
 set(page ${CMAKE_BINARY_DIR}/page)
 add_executable(drowsel_web
-  ${web_core_sources}
-  src/text/encoding_web.cpp src/screen/web_terminal.cpp src/game/web_main.cpp
+  ${web_sources}
+  src/recording/recording.cpp src/recording/recording_terminal.cpp src/recording/replay_terminal.cpp
+  src/programs/web_main.cpp
   ${generated}/cp932_table.cpp)
 target_include_directories(drowsel_web PRIVATE src ${generated})
 target_compile_options(drowsel_web PRIVATE -Os)

@@ -12,7 +12,7 @@
 #include "game/state.h"
 #include "game/turn.h"
 #include "screen/console.h"
-#include "screen/headless_terminal.h"
+#include "backends/headless/headless_terminal.h"
 #include "screen/messages.h"
 #include "text/encoding.h"
 #include "text/phrases.h"

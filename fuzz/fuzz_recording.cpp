@@ -5,11 +5,11 @@
 #include "creatures/monsters.h"
 #include "game/program.h"
 #include "game/random.h"
-#include "game/recording.h"
-#include "game/replay_terminal.h"
+#include "recording/recording.h"
+#include "recording/replay_terminal.h"
 #include "game/state.h"
 #include "screen/console.h"
-#include "screen/headless_terminal.h"
+#include "backends/headless/headless_terminal.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "text/cp932_table.h"
+#include "backends/browser/cp932_table.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fprintf(out, "// Generated at build time from the build machine's iconv (CP932).\n");
-    std::fprintf(out, "#include \"text/cp932_table.h\"\n\n");
+    std::fprintf(out, "#include \"backends/browser/cp932_table.h\"\n\n");
 
     std::fprintf(out, "const uint16_t CP932_SINGLE[256] = {");
     for (unsigned byte = 0; byte < 256; ++byte) {

@@ -4,12 +4,12 @@
 #include <cstdlib>
 
 #include "creatures/archmage.h"
+#include "game/out_of_memory.h"
 #include "game/random.h"
 #include "game/state.h"
 #include "screen/colours.h"
 #include "screen/console.h"
 #include "screen/messages.h"
-#include "screen/terminal_restore.h"
 #include "text/phrases.h"
 #include "text/tables.h"
 #include "world/map.h"
@@ -28,7 +28,7 @@ Creature* alloc_creature() {
         record = std::calloc(1, sizeof(Creature));
         if (allocations_left > 0) --allocations_left;
     }
-    if (record == nullptr) exit_out_of_memory();
+    if (record == nullptr) out_of_memory();
     return static_cast<Creature*>(record);
 }
 

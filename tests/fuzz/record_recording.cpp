@@ -10,11 +10,11 @@
 #include "creatures/archmage.h"
 #include "game/program.h"
 #include "game/random.h"
-#include "game/recording.h"
-#include "game/recording_terminal.h"
+#include "recording/recording.h"
+#include "recording/recording_terminal.h"
 #include "game/version.h"
 #include "screen/console.h"
-#include "screen/headless_terminal.h"
+#include "backends/headless/headless_terminal.h"
 #include "soak_player.h"
 
 int main(int argc, char** argv) {

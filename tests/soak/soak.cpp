@@ -33,7 +33,7 @@
 #include "game/turn.h"
 #include "soak_player.h"
 #include "screen/console.h"
-#include "screen/headless_terminal.h"
+#include "backends/headless/headless_terminal.h"
 #include "screen/messages.h"
 #include "text/encoding.h"
 #include "world/map.h"

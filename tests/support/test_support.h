@@ -7,7 +7,7 @@
 
 #include "creatures/creature.h"
 #include "screen/colours.h"
-#include "screen/headless_terminal.h"
+#include "backends/headless/headless_terminal.h"
 
 // Resets every record of the game to its program-start state, installs a
 // fresh headless terminal and returns it. The random generator is seeded

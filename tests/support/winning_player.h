@@ -9,7 +9,7 @@
 #include "creatures/monsters.h"
 #include "game/state.h"
 #include "screen/console.h"
-#include "screen/headless_terminal.h"
+#include "backends/headless/headless_terminal.h"
 #include "world/map.h"
 
 namespace winning_player {

@@ -11,11 +11,11 @@
 
 #include "game/program.h"
 #include "game/random.h"
-#include "game/recording.h"
-#include "game/recording_terminal.h"
+#include "recording/recording.h"
+#include "recording/recording_terminal.h"
 #include "game/version.h"
 #include "screen/console.h"
-#include "screen/headless_terminal.h"
+#include "backends/headless/headless_terminal.h"
 #include "support/winning_player.h"
 
 namespace {

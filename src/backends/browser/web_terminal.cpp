@@ -1,0 +1,91 @@
+#include "backends/browser/web_terminal.h"
+
+#include <emscripten.h>
+
+#include "backends/browser/cp932_table.h"
+#include "text/encoding.h"
+
+// The page's side of the terminal (web/page.js).
+EM_JS(void, page_show_screen, (const uint32_t* cells, int count), {
+    Module.drowselShow(HEAPU32.subarray(cells >> 2, (cells >> 2) + count));
+});
+EM_ASYNC_JS(int, page_next_key, (), { return await Module.drowselNextKey(); });
+EM_ASYNC_JS(int, page_next_key_within, (int ms), { return await Module.drowselNextKeyWithin(ms); });
+EM_JS(void, page_status_line, (const char* text), { Module.drowselStatus(UTF8ToString(text)); });
+
+namespace {
+
+uint32_t cell_code(unsigned unicode, uint32_t shape, int colour) {
+    return unicode << 8 | shape << 4 | static_cast<uint32_t>(colour & 0xF);
+}
+
+// The page paints only while the program waits; a run of screens without
+// a wait (a replay at full speed) gives the page a moment this often.
+constexpr double LONGEST_WITHOUT_PAINT_MS = 50;
+
+class WebTerminal : public Terminal {
+   public:
+    void present(const ScreenBuffer& screen) override {
+        for (int row = 0; row < SCREEN_ROWS; ++row) layout_web_row(screen, row, cells_ + row * SCREEN_COLS);
+        page_show_screen(cells_, SCREEN_ROWS * SCREEN_COLS);
+        if (emscripten_get_now() - last_wait_ > LONGEST_WITHOUT_PAINT_MS) sleep_ms(0);
+    }
+    int read_key(const ScreenBuffer&) override { return waited(page_next_key()); }
+    void sleep_ms(int ms) override {
+        emscripten_sleep(static_cast<unsigned>(ms));
+        waited(0);
+    }
+    int read_key_within(const ScreenBuffer&, int timeout_ms) override {
+        return waited(page_next_key_within(timeout_ms));
+    }
+    // The page shows it in its bar below the screen.
+    void show_status_line(const char* ascii) override { page_status_line(ascii); }
+
+   private:
+    int waited(int key) {
+        last_wait_ = emscripten_get_now();
+        return key;
+    }
+
+    uint32_t cells_[SCREEN_ROWS * SCREEN_COLS] = {};
+    double last_wait_ = 0;
+};
+
+}  // namespace
+
+// A double-byte character is one glyph over two cells, whatever width a
+// terminal would give it; a byte that is no character shows as "?", as in
+// the terminal build.
+void layout_web_row(const ScreenBuffer& screen, int row, uint32_t* cells) {
+    int col = 0;
+    while (col < SCREEN_COLS) {
+        const ScreenCell& cell = screen.cell(row, col);
+        unsigned char next = col + 1 < SCREEN_COLS ? screen.cell(row, col + 1).byte : 0;
+        if (starts_cp932_pair(cell.byte, next)) {
+            unsigned unicode = cp932_double_to_unicode(cell.byte, next);
+            if (unicode != 0) {
+                cells[col] = cell_code(unicode, CELL_WIDE, cell.colour);
+                cells[col + 1] = cell_code(0, CELL_COVERED, cell.colour);
+            } else {
+                cells[col] = cells[col + 1] = cell_code('?', CELL_SINGLE, cell.colour);
+            }
+            col += 2;
+            continue;
+        }
+        unsigned unicode = '?';
+        if (cell.byte == 0) {
+            unicode = ' ';
+        } else if (cell.byte >= 0x20 && cell.byte <= 0x7E) {
+            unicode = cell.byte;
+        } else if (cell.byte >= 0xA1 && cell.byte <= 0xDF && CP932_SINGLE[cell.byte] != 0) {
+            unicode = CP932_SINGLE[cell.byte];
+        }
+        cells[col] = cell_code(unicode, CELL_SINGLE, cell.colour);
+        ++col;
+    }
+}
+
+Terminal* open_web_terminal() {
+    static WebTerminal terminal;
+    return &terminal;
+}

@@ -1,0 +1,11 @@
+#include "game/out_of_memory.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+void out_of_memory() {
+    if (std::new_handler handler = std::get_new_handler()) handler();
+    std::fputs("out of mem!", stderr);
+    std::exit(1);
+}

@@ -1,0 +1,101 @@
+// The play program: the game on the curses terminal. With no arguments it
+// plays as it always has (seeded from the clock, writing no files); the
+// options seed the game, record the run or replay a recording.
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "recording/recording_file.h"
+#include "programs/options.h"
+#include "game/program.h"
+#include "game/random.h"
+#include "recording/recording_terminal.h"
+#include "recording/replay_terminal.h"
+#include "game/version.h"
+#include "screen/console.h"
+#include "backends/curses/curses_terminal.h"
+#include "backends/curses/terminal_restore.h"
+
+namespace {
+
+// Allocation failures take the game's way out from the very first one,
+// static initialisation included.
+__attribute__((constructor(101))) void route_early() { route_allocation_failures(); }
+
+constexpr int USAGE_STATUS = 2;
+
+[[noreturn]] void play(Terminal* terminal) {
+    install_terminal(terminal);
+    std::exit(program_entry());
+}
+
+// Without --seed, the clock is read here, at start-up, so that the header
+// can name the seed; the game is then seeded with it where it would
+// otherwise read the clock.
+[[noreturn]] void record(const ProgramOptions& options) {
+    RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
+                           options.seed_given ? options.seed : static_cast<uint32_t>(std::time(nullptr))};
+    std::string problem;
+    int fd = create_recording_file(options.record_path, header, problem);
+    if (fd < 0) {
+        std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
+        std::exit(REPLAY_PROBLEM_STATUS);
+    }
+    random_fix_seed(header.seed);
+    bool write_failed = false;
+    RecordingTerminal recorder(*open_curses_terminal(), [&](const std::string& bytes) {
+        if (!write_failed && !write_to_recording(fd, bytes)) write_failed = true;
+    });
+    install_terminal(&recorder);
+    int status = program_entry();
+    if (write_failed) {
+        std::fprintf(stderr, "drowsel: the recording '%s' could not be written to the end\n",
+                     options.record_path.c_str());
+        status = REPLAY_PROBLEM_STATUS;
+    }
+    std::exit(status);
+}
+
+// The process ends inside the game (see ReplayTerminal), so everything
+// here lives until then.
+[[noreturn]] void replay(const ProgramOptions& options) {
+    OpenedRecording opened;
+    std::string problem;
+    if (!open_recording_file(options.replay_path, opened, problem)) {
+        std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
+        std::exit(REPLAY_PROBLEM_STATUS);
+    }
+    random_fix_seed(opened.header.seed);
+    ReplayTerminal* replayer = nullptr;
+    ReplayTerminal terminal(*open_curses_terminal(), *opened.reader, opened.header, [&](int status) {
+        if (!replayer->problem().empty())
+            std::fprintf(stderr, "drowsel: '%s': %s\n", options.replay_path.c_str(), replayer->problem().c_str());
+        std::exit(status);
+    });
+    replayer = &terminal;
+    play(replayer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    std::string problem;
+    switch (parse_options(argc, argv, options, problem)) {
+        case OptionsOutcome::help:
+            std::fputs(usage_text(), stdout);
+            return 0;
+        case OptionsOutcome::version:
+            std::printf("drowsel %s\n", GAME_VERSION);
+            return 0;
+        case OptionsOutcome::error:
+            std::fprintf(stderr, "drowsel: %s\nTry 'drowsel --help' for more information.\n", problem.c_str());
+            return USAGE_STATUS;
+        case OptionsOutcome::play:
+            break;
+    }
+    if (!options.replay_path.empty()) replay(options);
+    if (!options.record_path.empty()) record(options);
+    if (options.seed_given) random_fix_seed(options.seed);
+    play(open_curses_terminal());
+}

@@ -1,0 +1,112 @@
+#include "programs/options.h"
+
+#include <getopt.h>
+
+namespace {
+
+enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_VERSION };
+
+const option LONG_OPTIONS[] = {
+    {"seed", required_argument, nullptr, OPTION_SEED},
+    {"record", required_argument, nullptr, OPTION_RECORD},
+    {"replay", required_argument, nullptr, OPTION_REPLAY},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, OPTION_VERSION},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Digits only, no sign, no spaces, 0..4294967295.
+bool parse_seed(const char* text, uint32_t& seed) {
+    uint64_t value = 0;
+    int digits = 0;
+    for (const char* c = text; *c != '\0'; ++c, ++digits) {
+        if (*c < '0' || *c > '9' || digits == 10) return false;
+        value = value * 10 + static_cast<uint64_t>(*c - '0');
+    }
+    if (digits == 0 || value > UINT32_MAX) return false;
+    seed = static_cast<uint32_t>(value);
+    return true;
+}
+
+}  // namespace
+
+OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& options, std::string& problem) {
+    bool help = false;
+    bool version = false;
+    opterr = 0;  // the messages are ours
+    optind = 0;  // start afresh, whatever was parsed before
+    optopt = 0;
+    for (;;) {
+        int choice = getopt_long(argc, argv, ":h", LONG_OPTIONS, nullptr);
+        if (choice == -1) break;
+        // The last word read, without any "=value": the option at fault.
+        std::string word = argv[optind - 1];
+        word = word.substr(0, word.find('='));
+        bool long_word = word.rfind("--", 0) == 0;
+        switch (choice) {
+            case OPTION_SEED:
+                options.seed_given = true;
+                if (!parse_seed(optarg, options.seed)) {
+                    problem = "--seed takes a whole number from 0 to 4294967295, not '" + std::string(optarg) + "'";
+                    return OptionsOutcome::error;
+                }
+                break;
+            case OPTION_RECORD:
+            case OPTION_REPLAY:
+                if (*optarg == '\0') {
+                    problem = std::string(choice == OPTION_RECORD ? "--record" : "--replay") + " needs a file name";
+                    return OptionsOutcome::error;
+                }
+                (choice == OPTION_RECORD ? options.record_path : options.replay_path) = optarg;
+                break;
+            case 'h':
+                help = true;
+                break;
+            case OPTION_VERSION:
+                version = true;
+                break;
+            case ':':
+                problem = word + " needs a value";
+                return OptionsOutcome::error;
+            default:
+                if (long_word && optopt != 0)
+                    problem = word + " takes no value";
+                else
+                    problem = "unknown option '" + (long_word ? word : std::string("-") + static_cast<char>(optopt)) + "'";
+                return OptionsOutcome::error;
+        }
+    }
+    if (optind < argc) {
+        problem = "unexpected argument '" + std::string(argv[optind]) + "'";
+        return OptionsOutcome::error;
+    }
+    if (help) return OptionsOutcome::help;
+    if (version) return OptionsOutcome::version;
+    if (!options.replay_path.empty() && !options.record_path.empty()) {
+        problem = "--record and --replay cannot be used together";
+        return OptionsOutcome::error;
+    }
+    if (!options.replay_path.empty() && options.seed_given) {
+        problem = "--seed cannot be used with --replay: the recording holds its seed";
+        return OptionsOutcome::error;
+    }
+    return OptionsOutcome::play;
+}
+
+const char* usage_text() {
+    return "Usage: drowsel [--seed N] [--record FILE | --replay FILE]\n"
+           "Drowsel (Skarnwold Gaiden), a small roguelike for an 80x23 terminal.\n"
+           "With no options the game is seeded from the clock and writes no files.\n"
+           "\n"
+           "  --seed N        seed the game with N (0 to 4294967295) instead of the clock\n"
+           "  --record FILE   write the run to FILE, key by key, as it is played;\n"
+           "                  FILE must not exist yet\n"
+           "  --replay FILE   show the run recorded in FILE; while it plays, Space\n"
+           "                  pauses and resumes, + and - change the pace, Q stops\n"
+           "  -h, --help      show this help and exit\n"
+           "  --version       show the version and exit\n"
+           "\n"
+           "Exit status: 0 when the game or the replay is over, 2 for a bad command\n"
+           "line, 4 when a recording cannot be written or replayed; drowsel(6) lists\n"
+           "the others.\n";
+}

@@ -1,0 +1,92 @@
+// The browser program: the game on the page's terminal, always recorded in
+// memory so that the page can offer the run's recording; or, when the page
+// was opened with a recording (from a file or a link), that recording
+// replayed with the same replay as the terminal build's.
+// The page's address may fix the seed (?seed=N); when the game is over the
+// page is told whether the archmage was slain.
+#include <emscripten.h>
+
+#include <ctime>
+#include <string>
+
+#include "creatures/archmage.h"
+#include "game/program.h"
+#include "game/random.h"
+#include "recording/recording.h"
+#include "recording/recording_terminal.h"
+#include "recording/replay_terminal.h"
+#include "game/version.h"
+#include "screen/console.h"
+#include "backends/browser/web_terminal.h"
+
+// The seed of ?seed=N (0..4294967295, digits only), or -1 for none.
+EM_JS(double, page_seed, (), {
+    const text = new URLSearchParams(window.location.search).get('seed');
+    return text !== null && /^[0-9]{1,10}$/.test(text) && Number(text) <= 4294967295 ? Number(text) : -1;
+});
+// The length of the recording the page was opened with, -1 without one;
+// waits while the page fetches it.
+EM_ASYNC_JS(int, page_replay_length, (), {
+    Module.drowselReplayBytes = await Module.drowselReplayText;
+    return typeof Module.drowselReplayBytes === 'string' ? Module.drowselReplayBytes.length : -1;
+});
+EM_JS(void, page_replay_copy, (char* into), {
+    const text = Module.drowselReplayBytes;
+    for (let i = 0; i < text.length; i++) HEAPU8[into + i] = text.charCodeAt(i) & 0xff;
+});
+EM_JS(void, page_record, (const char* bytes, int length), {
+    Module.drowselRecord(String.fromCharCode.apply(null, HEAPU8.subarray(bytes, bytes + length)));
+});
+EM_JS(void, page_game_over, (int won), { Module.drowselOver(won != 0); });
+EM_JS(void, page_replay_over, (const char* problem), { Module.drowselReplayOver(UTF8ToString(problem)); });
+// Never resolves: the program stays where it is, its screen on the page.
+EM_ASYNC_JS(void, page_stay, (), { await new Promise(() => {}); });
+
+namespace {
+
+void play() {
+    double seed = page_seed();
+    RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
+                           seed >= 0 ? static_cast<uint32_t>(seed) : static_cast<uint32_t>(std::time(nullptr))};
+    random_fix_seed(header.seed);
+    auto record = [](const std::string& bytes) { page_record(bytes.data(), static_cast<int>(bytes.size())); };
+    record(encode_header(header));
+    RecordingTerminal recorder(*open_web_terminal(), record);
+    install_terminal(&recorder);
+    program_entry();
+    page_game_over(archmage_hp == 0);
+}
+
+void replay(std::string bytes) {
+    RecordingReader reader(memory_source(bytes));
+    RecordingHeader header;
+    RecordingStatus status = reader.read_header(header);
+    if (status != RecordingStatus::ok) {
+        page_replay_over(recording_problem_text(status, header).c_str());
+        return;
+    }
+    random_fix_seed(header.seed);
+    ReplayTerminal* replayer = nullptr;
+    ReplayTerminal terminal(*open_web_terminal(), reader, header, [&](int) {
+        page_replay_over(replayer->problem().c_str());
+        page_stay();
+        __builtin_unreachable();
+    });
+    replayer = &terminal;
+    install_terminal(replayer);
+    program_entry();
+}
+
+}  // namespace
+
+int main() {
+    int length = page_replay_length();
+    if (length < 0) {
+        play();
+        return 0;
+    }
+    std::string bytes(static_cast<size_t>(length), '\0');
+    page_replay_copy(bytes.data());
+    replay(std::move(bytes));
+    return 0;
+}

@@ -1,0 +1,31 @@
+#include "recording/recording_terminal.h"
+
+#include "recording/recording.h"
+#include "game/state.h"
+#include "game/state_check.h"
+
+void RecordingTerminal::present(const ScreenBuffer& screen) {
+    // The first screen after a key shows the state that key led to.
+    if (check_due_) {
+        check_ = state_check();
+        check_due_ = false;
+    }
+    inner_.present(screen);
+}
+
+int RecordingTerminal::read_key(const ScreenBuffer& screen) {
+    if (check_due_) check_ = state_check();
+    int key = inner_.read_key(screen);
+    if (key < 0 || key > RECORDING_MAX_KEY) key = RECORDING_MAX_KEY;
+    sink_(encode_key_record(key, check_));
+    check_due_ = true;
+    return key;
+}
+
+void RecordingTerminal::shutdown() {
+    if (!ended_ && game.run_state == RUN_OVER) {
+        ended_ = true;
+        sink_(encode_end_record(state_check()));
+    }
+    inner_.shutdown();
+}

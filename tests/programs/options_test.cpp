@@ -1,0 +1,64 @@
+// The command line: what plays, what asks for help, and one clear line for
+// everything wrong.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "programs/options.h"
+
+namespace {
+
+OptionsOutcome parse(std::vector<std::string> words, ProgramOptions& options, std::string& problem) {
+    words.insert(words.begin(), "drowsel");
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return parse_options(static_cast<int>(words.size()), argv.data(), options, problem);
+}
+
+TEST(Options, GoodCommandLines) {
+    ProgramOptions options;
+    std::string problem;
+    EXPECT_EQ(parse({}, options, problem), OptionsOutcome::play);
+    EXPECT_FALSE(options.seed_given);
+    EXPECT_TRUE(options.record_path.empty() && options.replay_path.empty());
+
+    EXPECT_EQ(parse({"--seed", "4294967295", "--record=run.rec"}, options, problem), OptionsOutcome::play);
+    EXPECT_TRUE(options.seed_given);
+    EXPECT_EQ(options.seed, 4294967295u);
+    EXPECT_EQ(options.record_path, "run.rec");
+
+    ProgramOptions replaying;
+    EXPECT_EQ(parse({"--replay", "run.rec"}, replaying, problem), OptionsOutcome::play);
+    EXPECT_EQ(replaying.replay_path, "run.rec");
+    EXPECT_EQ(parse({"--seed=0", "--help"}, options, problem), OptionsOutcome::help);
+    EXPECT_EQ(parse({"--version"}, options, problem), OptionsOutcome::version);
+}
+
+TEST(Options, EachMistakeIsNamedInOneLine) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> mistakes = {
+        {{"--seed"}, "--seed needs a value"},
+        {{"--seed", "-1"}, "not '-1'"},
+        {{"--seed", "4294967296"}, "not '4294967296'"},
+        {{"--seed", "12x"}, "not '12x'"},
+        {{"--seed="}, "not ''"},
+        {{"--seed", " 7"}, "not ' 7'"},
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"-x"}, "unknown option '-x'"},
+        {{"--help=yes"}, "--help takes no value"},
+        {{"--record="}, "--record needs a file name"},
+        {{"--record", "a", "--replay", "b"}, "cannot be used together"},
+        {{"--replay", "b", "--seed", "3"}, "--seed cannot be used with --replay"},
+        {{"play"}, "unexpected argument 'play'"},
+    };
+    for (const auto& [words, expected] : mistakes) {
+        ProgramOptions options;
+        std::string problem;
+        EXPECT_EQ(parse(words, options, problem), OptionsOutcome::error) << words[0];
+        EXPECT_NE(problem.find(expected), std::string::npos) << problem;
+        EXPECT_EQ(problem.find('\n'), std::string::npos);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,305 @@
+// Recorded runs played back: whole games shown again screen for screen,
+// recordings cut short, damaged or from another build stopped with a clear
+// line, and the watcher's keys.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "creatures/archmage.h"
+#include "recording/recording_file.h"
+#include "game/program.h"
+#include "game/random.h"
+#include "recording/recording_terminal.h"
+#include "recording/replay_terminal.h"
+#include "game/state.h"
+#include "game/version.h"
+#include "soak/soak_player.h"
+#include "support/test_support.h"
+
+namespace {
+
+struct Left {
+    int status;
+};
+
+// A headless terminal that keeps every screen it is shown.
+class ScreenLog : public HeadlessTerminal {
+   public:
+    void present(const ScreenBuffer& screen) override {
+        HeadlessTerminal::present(screen);
+        screens.push_back(screen);
+    }
+    std::vector<ScreenBuffer> screens;
+};
+
+bool same_screen(const ScreenBuffer& a, const ScreenBuffer& b) {
+    for (int r = 0; r < SCREEN_ROWS; ++r)
+        for (int c = 0; c < SCREEN_COLS; ++c)
+            if (a.cell(r, c).byte != b.cell(r, c).byte || a.cell(r, c).colour != b.cell(r, c).colour) return false;
+    return true;
+}
+
+// The first screens of `got` are those of `expected`, and there are `count`.
+::testing::AssertionResult screens_match(const std::vector<ScreenBuffer>& expected,
+                                         const std::vector<ScreenBuffer>& got, std::size_t count) {
+    if (got.size() != count || count > expected.size())
+        return ::testing::AssertionFailure() << got.size() << " screens, " << count << " wanted of "
+                                             << expected.size();
+    for (std::size_t i = 0; i < count; ++i)
+        if (!same_screen(expected[i], got[i])) return ::testing::AssertionFailure() << "screen " << i << " differs";
+    return ::testing::AssertionSuccess();
+}
+
+struct Recorded {
+    std::string bytes;
+    std::vector<ScreenBuffer> screens;
+};
+
+// The whole program, splash to exit, seeded with `seed`, the keys chosen
+// by the soak's player (up to a limit, then Q), recorded in memory.
+Recorded record_game(uint32_t seed, long key_limit) {
+    start_fresh();
+    random_fix_seed(seed);
+    soak::SoakPlayer player(seed, 0);
+    ScreenLog log;
+    log.on_key_wait = [&player](const ScreenBuffer& s) { player.watch(s); };
+    log.key_source = [&] { return log.keys_read > key_limit ? (log.keys_read % 2 ? 'Q' : ' ') : player.next_key(); };
+    Recorded recorded{encode_header({RECORDING_FORMAT_VERSION, GAME_VERSION, seed}), {}};
+    RecordingTerminal recorder(log, [&](const std::string& line) { recorded.bytes += line; });
+    install_terminal(&recorder);
+    EXPECT_EQ(program_entry(), 0);
+    recorded.screens = log.screens;
+    return recorded;
+}
+
+struct Replayed {
+    int status = -1;
+    long keys = 0;
+    std::string problem;
+    std::string last_line;  // the status line at the end
+    std::vector<ScreenBuffer> screens;
+};
+
+// Replays what `reader` reads after `header`, on a headless terminal.
+Replayed replay_from(RecordingReader& reader, const RecordingHeader& header, std::deque<int> watcher_keys = {},
+                     std::deque<int> paused_keys = {},
+                     std::function<void(const ScreenBuffer&, const std::string&)> on_pause = nullptr) {
+    start_fresh();
+    random_fix_seed(header.seed);
+    ScreenLog log;
+    log.timed_keys = std::move(watcher_keys);
+    log.keys = std::move(paused_keys);
+    log.key_source = [] { return 'z'; };  // the key that ends the replay
+    if (on_pause) log.on_key_wait = [&](const ScreenBuffer& s) { on_pause(s, log.status_line); };
+    ReplayTerminal replayer(log, reader, header, [](int status) { throw Left{status}; });
+    install_terminal(&replayer);
+    Replayed replayed;
+    try {
+        program_entry();
+        ADD_FAILURE() << "the replay did not end";
+    } catch (const Left& left) {
+        replayed.status = left.status;
+    }
+    replayed.keys = replayer.keys_replayed();
+    replayed.problem = replayer.problem();
+    replayed.last_line = log.status_line;
+    replayed.screens = log.screens;
+    return replayed;
+}
+
+Replayed replay(const std::string& bytes, std::deque<int> watcher_keys = {}, std::deque<int> paused_keys = {},
+                std::function<void(const ScreenBuffer&, const std::string&)> on_pause = nullptr) {
+    RecordingReader reader(memory_source(bytes));
+    RecordingHeader header;
+    EXPECT_EQ(reader.read_header(header), RecordingStatus::ok);
+    return replay_from(reader, header, std::move(watcher_keys), std::move(paused_keys), std::move(on_pause));
+}
+
+// The recording up to (not including) its line `n` after the header.
+std::string first_lines(const std::string& bytes, int header_lines, int n) {
+    std::size_t at = 0;
+    for (int i = 0; i < header_lines + n; ++i) at = bytes.find('\n', at) + 1;
+    return bytes.substr(0, at);
+}
+
+using Replay = GameTest;
+
+TEST_F(Replay, AWholeRecordedVictoryIsShownAgainScreenForScreen) {
+    Recorded won = record_game(8, 20000);
+    ASSERT_LE(archmage_hp, 0) << "the recorded game was not won";
+    EXPECT_NE(won.bytes.find("\ne "), std::string::npos);  // the end line
+
+    Replayed replayed = replay(won.bytes);
+    EXPECT_EQ(replayed.status, 0) << replayed.problem;
+    EXPECT_LE(archmage_hp, 0);
+    EXPECT_TRUE(screens_match(won.screens, replayed.screens, won.screens.size()));
+    EXPECT_EQ(replayed.last_line, "End of the recording: the game is over. Press a key.");
+}
+
+TEST_F(Replay, TheSameSeedAndKeysShowTheSameScreensAndAnotherSeedDoesNot) {
+    auto play = [](unsigned seed) {
+        start_fresh();
+        random_fix_seed(seed);
+        ScreenLog log;
+        log.keys = {'x', ' ', ' ', ' ', ' ', ' ', ' ', '6', '6', '8', 'a', '4', '5', '3', 'Q'};
+        install_terminal(&log);
+        program_entry();
+        return log.screens;
+    };
+    std::vector<ScreenBuffer> first = play(12345);
+    EXPECT_TRUE(screens_match(first, play(12345), first.size()));
+    EXPECT_FALSE(screens_match(first, play(12346), first.size()));
+}
+
+TEST_F(Replay, ARecordingCutShortPlaysUpToItsLastKey) {
+    Recorded quit = record_game(3, 60);
+    const int keys = 40;
+    std::string whole_lines = first_lines(quit.bytes, 3, keys);
+    std::string next_line = first_lines(quit.bytes, 3, keys + 1).substr(whole_lines.size());
+    Replayed whole = replay(quit.bytes);
+    for (const std::string& cut : {whole_lines, whole_lines + next_line.substr(0, 5)}) {
+        Replayed replayed = replay(cut);
+        EXPECT_EQ(replayed.status, 0) << replayed.problem;
+        EXPECT_EQ(replayed.keys, keys);
+        EXPECT_EQ(replayed.last_line, "End of the recording: it was cut short here. Press a key.");
+        // Every screen up to the one that waits for the first missing key.
+        EXPECT_TRUE(screens_match(whole.screens, replayed.screens, replayed.screens.size()));
+        EXPECT_GT(replayed.screens.size(), 20u);
+    }
+}
+
+TEST_F(Replay, TheWatcherPausesChangesThePaceAndStops) {
+    Recorded quit = record_game(3, 60);
+    std::vector<std::string> pause_lines;
+    // At the first key: slower, pause; while paused: faster, go on. Two
+    // keys later: Q.
+    Replayed replayed = replay(quit.bytes, {'-', ' ', -1, -1, 'Q'}, {'+', ' '},
+                               [&](const ScreenBuffer&, const std::string& line) { pause_lines.push_back(line); });
+    EXPECT_EQ(replayed.status, 0);
+    EXPECT_EQ(replayed.keys, 3);
+    ASSERT_EQ(pause_lines.size(), 2u);
+    EXPECT_EQ(pause_lines[0], "Paused after 0 keys, 250 ms a key: Space goes on, + faster, - slower, Q stops");
+    EXPECT_NE(pause_lines[1].find(" 150 ms a key"), std::string::npos);
+    EXPECT_EQ(replayed.last_line, "");  // taken away when the replay went on
+}
+
+// ---- Bad recordings -----------------------------------------------------
+
+// A short real game, quit after some keys, for the damaged copies below.
+const std::string& short_game() {
+    static const std::string bytes = record_game(3, 60).bytes;
+    return bytes;
+}
+
+// `text` with its first `from` replaced by `to` (after the line of key n).
+std::string replaced(std::string text, const std::string& from, const std::string& to, int after_key = -1) {
+    std::size_t at = text.find(from, after_key < 0 ? 0 : first_lines(text, 3, after_key).size());
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The check of key n flipped in its last digit.
+std::string with_bad_check(std::string text, int n) {
+    std::size_t end = first_lines(text, 3, n).size() - 2;
+    text[end] = text[end] == '0' ? '1' : '0';
+    return text;
+}
+
+std::string written(const std::string& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
+    return path;
+}
+
+std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A gigabyte that starts with noise: sparse, so no real gigabyte on disk.
+std::string gigabyte_of_noise(const std::string& path) {
+    std::string noise;
+    std::mt19937 bytes(1);
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>(bytes());
+    written(path, noise);
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 30);
+    return path;
+}
+
+struct BadInput {
+    const char* name;
+    // Makes the file to replay at the path given, or names another.
+    std::function<std::string(const std::string& path)> file;
+    const char* message;
+};
+
+const BadInput BAD_INPUTS[] = {
+    {"Missing", [](auto&) { return "/no/such/recording"; }, "No such file or directory"},
+    {"Directory", [](auto&) { return "/"; }, "is a directory, not a recording"},
+    {"DevNull", [](auto&) { return "/dev/null"; }, "the file is empty"},
+    {"Empty", [](auto& path) { return written(path, ""); }, "the file is empty"},
+    {"NotARecording", [](auto& path) { return written(path, "GIF89a\x01"); }, "not a Drowsel recording"},
+    {"GigabyteOfNoise", gigabyte_of_noise, "not a Drowsel recording"},
+    {"TruncatedHeader", [](auto& path) { return written(path, short_game().substr(0, 27)); },
+     "ends inside its header"},
+    {"OtherFormatVersion",
+     [](auto& path) { return written(path, replaced(short_game(), "recording 1", "recording 2")); },
+     "of format version 2"},
+    {"ImpossibleKey", [](auto& path) { return written(path, replaced(short_game(), "\nk ", "\nk 99999", 20)); },
+     "no key makes), at key 22"},
+    {"NoKeyLine", [](auto& path) { return written(path, replaced(short_game(), "\nk ", "\nhello\nk ", 5)); },
+     "a line that is no key), at key 7"},
+    {"BadCheck", [](auto& path) { return written(path, with_bad_check(short_game(), 20)); },
+     "differs from the recorded one), at key 20"},
+    {"OtherGameVersion",
+     [](auto& path) { return written(path, with_bad_check(replaced(short_game(), "game ", "game 0.0."), 20)); },
+     "made by a different version of Drowsel (0.0."},
+    {"KeysAfterTheEnd", [](auto& path) { return written(path, short_game() + "k 32 00000000\n"); },
+     "keys after the end"},
+};
+
+void PrintTo(const BadInput& input, std::ostream* out) { *out << input.name; }
+
+class BadRecording : public GameTest, public ::testing::WithParamInterface<BadInput> {};
+
+TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
+    std::string temporary = ::testing::TempDir() + "drowsel-bad-" + GetParam().name + "-" + std::to_string(getpid());
+    std::string path = GetParam().file(temporary);
+    OpenedRecording opened;
+    std::string problem;
+    if (open_recording_file(path, opened, problem)) {
+        Replayed replayed = replay_from(*opened.reader, opened.header);
+        close(opened.fd);
+        EXPECT_EQ(replayed.status, REPLAY_PROBLEM_STATUS);
+        problem = replayed.problem;
+        EXPECT_EQ(replayed.last_line.rfind("Stopped at key ", 0), 0u) << replayed.last_line;
+    }
+    EXPECT_NE(problem.find(GetParam().message), std::string::npos) << problem;
+    std::filesystem::remove(temporary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, BadRecording, ::testing::ValuesIn(BAD_INPUTS),
+                         [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
+
+TEST(RecordingFiles, ANewRecordingNeverReplacesAFile) {
+    std::string path = written(::testing::TempDir() + "drowsel-existing-" + std::to_string(getpid()), "precious");
+    std::string problem;
+    EXPECT_EQ(create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem), -1);
+    EXPECT_NE(problem.find("already exists"), std::string::npos) << problem;
+    EXPECT_EQ(read_text(path), "precious");
+    std::filesystem::remove(path);
+
+    int fd = create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem);
+    ASSERT_GE(fd, 0) << problem;
+    EXPECT_TRUE(write_to_recording(fd, encode_key_record(32, 0xabcdef01u)));
+    close(fd);
+    EXPECT_EQ(read_text(path), "drowsel-recording 1\ngame 1.0.0\nseed 7\nk 32 abcdef01\n");
+    std::filesystem::remove(path);
+}
+
+}  // namespace
