@@ -72,9 +72,9 @@ RecordingFuzzOutcome replay_fuzz_recording(const uint8_t* data, std::size_t size
         outcome.status = left.status;
     }
     outcome.keys = replayer.keys_replayed();
-    if (outcome.broken.empty() && outcome.status != 0 && outcome.status != REPLAY_PROBLEM_STATUS)
+    if (outcome.broken.empty() && outcome.status != 0 && outcome.status != EXIT_RECORDING_PROBLEM)
         outcome.broken = "exit status " + std::to_string(outcome.status);
-    if (outcome.broken.empty() && (outcome.status == REPLAY_PROBLEM_STATUS) == replayer.problem().empty())
+    if (outcome.broken.empty() && (outcome.status == EXIT_RECORDING_PROBLEM) == replayer.problem().empty())
         outcome.broken = "the status and the problem disagree";
     if (terminal.keys_read > 1) outcome.broken = "the replay read the watcher's keys as the game's";
     clear_monsters();

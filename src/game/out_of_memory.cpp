@@ -1,5 +1,7 @@
 #include "game/out_of_memory.h"
 
+#include "screen/exit_status.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -7,5 +9,5 @@
 void out_of_memory() {
     if (std::new_handler handler = std::get_new_handler()) handler();
     std::fputs("out of mem!", stderr);
-    std::exit(1);
+    std::exit(EXIT_OUT_OF_MEMORY);
 }

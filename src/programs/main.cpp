@@ -13,6 +13,7 @@
 #include "recording/replay_terminal.h"
 #include "game/version.h"
 #include "screen/console.h"
+#include "screen/exit_status.h"
 #include "backends/curses/curses_terminal.h"
 #include "backends/curses/terminal_restore.h"
 
@@ -22,7 +23,6 @@ namespace {
 // static initialisation included.
 __attribute__((constructor(101))) void route_early() { route_allocation_failures(); }
 
-constexpr int USAGE_STATUS = 2;
 
 [[noreturn]] void play(Terminal* terminal) {
     install_terminal(terminal);
@@ -39,7 +39,7 @@ constexpr int USAGE_STATUS = 2;
     int fd = create_recording_file(options.record_path, header, problem);
     if (fd < 0) {
         std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
-        std::exit(REPLAY_PROBLEM_STATUS);
+        std::exit(EXIT_RECORDING_PROBLEM);
     }
     random_fix_seed(header.seed);
     bool write_failed = false;
@@ -51,7 +51,7 @@ constexpr int USAGE_STATUS = 2;
     if (write_failed) {
         std::fprintf(stderr, "drowsel: the recording '%s' could not be written to the end\n",
                      options.record_path.c_str());
-        status = REPLAY_PROBLEM_STATUS;
+        status = EXIT_RECORDING_PROBLEM;
     }
     std::exit(status);
 }
@@ -63,7 +63,7 @@ constexpr int USAGE_STATUS = 2;
     std::string problem;
     if (!open_recording_file(options.replay_path, opened, problem)) {
         std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
-        std::exit(REPLAY_PROBLEM_STATUS);
+        std::exit(EXIT_RECORDING_PROBLEM);
     }
     random_fix_seed(opened.header.seed);
     ReplayTerminal* replayer = nullptr;
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
             return 0;
         case OptionsOutcome::error:
             std::fprintf(stderr, "drowsel: %s\nTry 'drowsel --help' for more information.\n", problem.c_str());
-            return USAGE_STATUS;
+            return EXIT_BAD_COMMAND_LINE;
         case OptionsOutcome::play:
             break;
     }

@@ -54,7 +54,7 @@ void ReplayTerminal::stop_on_mismatch() {
 void ReplayTerminal::stop(const std::string& problem) {
     std::string where = "key " + std::to_string(keys_ + 1);
     problem_ = problem + ", at " + where;
-    finish("Stopped at " + where + ": " + short_form(problem) + ".", REPLAY_PROBLEM_STATUS);
+    finish("Stopped at " + where + ": " + short_form(problem) + ".", EXIT_RECORDING_PROBLEM);
 }
 
 // The real terminal is given a copy of each screen that has passed its

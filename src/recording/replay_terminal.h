@@ -18,10 +18,10 @@
 #include <string>
 
 #include "recording/recording.h"
+#include "screen/exit_status.h"
 #include "screen/screen_buffer.h"
 #include "screen/terminal.h"
 
-constexpr int REPLAY_PROBLEM_STATUS = 4;
 constexpr int REPLAY_DEFAULT_PACE_MS = 150;
 
 class ReplayTerminal : public TerminalInFront {

@@ -275,7 +275,7 @@ TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
     if (open_recording_file(path, opened, problem)) {
         Replayed replayed = replay_from(*opened.reader, opened.header);
         close(opened.fd);
-        EXPECT_EQ(replayed.status, REPLAY_PROBLEM_STATUS);
+        EXPECT_EQ(replayed.status, EXIT_RECORDING_PROBLEM);
         problem = replayed.problem;
         EXPECT_EQ(replayed.last_line.rfind("Stopped at key ", 0), 0u) << replayed.last_line;
     }

@@ -3,9 +3,7 @@
 // and its own exit status, a terminal or system the game cannot serve, then
 // takes the terminal with curses so that every way out gives it back.
 
-// Exit statuses beside 0 (quit or victory) and 1 (memory ran out).
-constexpr int EXIT_UNUSABLE_TERMINAL = 3;  // no terminal, or one the game cannot draw on
-constexpr int EXIT_NO_CP932 = 5;           // iconv cannot convert the game's texts
+#include "screen/exit_status.h"
 
 // Ends the process with "drowsel: <reason>" on standard error, after giving
 // the terminal back if it was taken.

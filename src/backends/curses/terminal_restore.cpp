@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+#include "screen/exit_status.h"
+
 namespace {
 
 // Signals that end the process by default and may come while the screen is
@@ -102,7 +104,7 @@ void say_out_of_memory() {
 void exit_out_of_memory() {
     give_terminal_back_now();
     say_out_of_memory();
-    std::exit(1);
+    std::exit(EXIT_OUT_OF_MEMORY);
 }
 
 void route_allocation_failures() { std::set_new_handler(on_allocation_failure); }
