@@ -21,6 +21,7 @@
 #include "creatures/archmage.h"
 #include "creatures/monsters.h"
 #include "game/invariants.h"
+#include "game/program.h"
 #include "game/random.h"
 #include "game/state.h"
 #include "game/turn.h"
@@ -79,9 +80,7 @@ void restore_snapshot() {
 
 // A dream with `count` living monsters on distinct cells.
 void set_up_dream(int count) {
-    clear_monsters();
-    reset_all_state();
-    random_reset_controls();
+    reset_to_program_start();
     random_seed(1);
     terminal = &use_headless_terminal();
     terminal->key_source = step_key;

@@ -176,9 +176,7 @@ FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(
     std::size_t skip = size < 5 ? size : 5;
     outcome.whole_program = (mode & 1) != 0;
 
-    set_creature_allocation_limit(-1);
-    reset_all_state();
-    random_reset_controls();
+    reset_to_program_start();
     HeadlessTerminal& terminal = use_headless_terminal();
     FuzzKeys keys(data + skip, size - skip, outcome);
     if (choose) keys.choose_with(choose, max_keys, record);
@@ -201,8 +199,7 @@ FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(
     outcome.won = outcome.game_over && archmage_hp <= 0;
     // However the game ended, the monster list must still be whole.
     if (outcome.broken.empty()) outcome.broken = broken_monster_list_rule();
-    clear_monsters();
-    random_reset_controls();
+    reset_to_program_start();
     return outcome;
 }
 

@@ -57,9 +57,7 @@ RecordingFuzzOutcome replay_fuzz_recording(const uint8_t* data, std::size_t size
     }
     outcome.header_read = true;
 
-    set_creature_allocation_limit(-1);
-    reset_all_state();
-    random_reset_controls();
+    reset_to_program_start();
     random_fix_seed(header.seed);
     HeadlessTerminal& terminal = use_headless_terminal();
     terminal.key_source = [] { return 'z'; };  // the key that ends the replay
@@ -77,7 +75,6 @@ RecordingFuzzOutcome replay_fuzz_recording(const uint8_t* data, std::size_t size
     if (outcome.broken.empty() && (outcome.status == EXIT_RECORDING_PROBLEM) == replayer.problem().empty())
         outcome.broken = "the status and the problem disagree";
     if (terminal.keys_read > 1) outcome.broken = "the replay read the watcher's keys as the game's";
-    clear_monsters();
-    random_reset_controls();
+    reset_to_program_start();
     return outcome;
 }

@@ -1,9 +1,18 @@
 #include "game/program.h"
 
+#include "creatures/monsters.h"
 #include "game/random.h"
+#include "game/state.h"
 #include "game/turn.h"
 #include "screen/console.h"
+#include "screen/exit_status.h"
 #include "screen/pages.h"
+
+void reset_to_program_start() {
+    set_creature_allocation_limit(-1);
+    reset_all_state();
+    random_reset_controls();
+}
 
 int program_entry() {
     console_start();
@@ -13,5 +22,5 @@ int program_entry() {
     while (new_game() != 0) {
     }
     console_shutdown();
-    return 0;
+    return EXIT_DONE;
 }

@@ -84,10 +84,10 @@ int main(int argc, char** argv) {
     switch (parse_options(argc, argv, options, problem)) {
         case OptionsOutcome::help:
             std::fputs(usage_text(), stdout);
-            return 0;
+            return EXIT_DONE;
         case OptionsOutcome::version:
             std::printf("drowsel %s\n", GAME_VERSION);
-            return 0;
+            return EXIT_DONE;
         case OptionsOutcome::error:
             std::fprintf(stderr, "drowsel: %s\nTry 'drowsel --help' for more information.\n", problem.c_str());
             return EXIT_BAD_COMMAND_LINE;

@@ -17,6 +17,7 @@
 #include "recording/replay_terminal.h"
 #include "game/version.h"
 #include "screen/console.h"
+#include "screen/exit_status.h"
 #include "backends/browser/web_terminal.h"
 
 // The seed of ?seed=N (0..4294967295, digits only), or -1 for none.
@@ -83,10 +84,10 @@ int main() {
     int length = page_replay_length();
     if (length < 0) {
         play();
-        return 0;
+        return EXIT_DONE;
     }
     std::string bytes(static_cast<size_t>(length), '\0');
     page_replay_copy(bytes.data());
     replay(std::move(bytes));
-    return 0;
+    return EXIT_DONE;
 }

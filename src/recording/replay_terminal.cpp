@@ -11,6 +11,12 @@ namespace {
 // Milliseconds between two keys; + moves left, - right.
 constexpr int PACES_MS[] = {0, 20, 50, 100, 150, 250, 400, 700, 1000, 2000};
 constexpr int PACE_STEPS = sizeof PACES_MS / sizeof PACES_MS[0];
+constexpr int DEFAULT_PACE_STEP = [] {
+    int step = 0;
+    while (step < PACE_STEPS && PACES_MS[step] != REPLAY_DEFAULT_PACE_MS) ++step;
+    return step;
+}();
+static_assert(DEFAULT_PACE_STEP < PACE_STEPS, "the default pace is one of the paces");
 
 constexpr int KEY_PAUSE = ' ';
 
@@ -24,6 +30,7 @@ std::string short_form(const std::string& text) { return text.substr(0, text.fin
 }  // namespace
 
 int ReplayTerminal::pace_ms() const { return PACES_MS[pace_step_]; }
+int ReplayTerminal::default_pace_step() { return DEFAULT_PACE_STEP; }
 
 Record& ReplayTerminal::upcoming() {
     if (!have_upcoming_) {

@@ -42,6 +42,8 @@ class ReplayTerminal : public TerminalInFront {
     const std::string& problem() const { return problem_; }
 
    private:
+    // The step of REPLAY_DEFAULT_PACE_MS among the paces + and - go through.
+    static int default_pace_step();
     // The next line of the recording, read once and kept until used.
     Record& upcoming();
     void check_state();
@@ -60,7 +62,7 @@ class ReplayTerminal : public TerminalInFront {
     RecordingStatus upcoming_status_ = RecordingStatus::ok;
     Record upcoming_;
     long keys_ = 0;
-    int pace_step_ = 4;
+    int pace_step_ = default_pace_step();
     bool paused_ = false;
     bool finished_ = false;
     std::string problem_;

@@ -6,7 +6,8 @@
 
 class Terminal;
 
-// Key codes the game tests.
+// Key codes the game tests, besides the characters on the keys: every
+// backend hands its keys over as these, and recordings store them.
 constexpr int KEY_CODE_ESCAPE = 27;
 constexpr int KEY_CODE_SPACE = 32;
 constexpr int KEY_CODE_DOWN = 258;

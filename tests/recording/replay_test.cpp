@@ -186,7 +186,7 @@ TEST_F(Replay, TheWatcherPausesChangesThePaceAndStops) {
     EXPECT_EQ(replayed.keys, 3);
     ASSERT_EQ(pause_lines.size(), 2u);
     EXPECT_EQ(pause_lines[0], "Paused after 0 keys, 250 ms a key: Space goes on, + faster, - slower, Q stops");
-    EXPECT_NE(pause_lines[1].find(" 150 ms a key"), std::string::npos);
+    EXPECT_NE(pause_lines[1].find(" " + std::to_string(REPLAY_DEFAULT_PACE_MS) + " ms a key"), std::string::npos);
     EXPECT_EQ(replayed.last_line, "");  // taken away when the replay went on
 }
 

@@ -28,6 +28,7 @@
 #include "creatures/archmage.h"
 #include "creatures/monsters.h"
 #include "game/invariants.h"
+#include "game/program.h"
 #include "game/random.h"
 #include "game/state.h"
 #include "game/turn.h"
@@ -131,8 +132,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    reset_all_state();
-    random_reset_controls();
+    reset_to_program_start();
     random_seed(seed);
     soak::SoakPlayer player(seed);
     const PlayerTally& seen = player.tally();

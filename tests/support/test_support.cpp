@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "creatures/monsters.h"
+#include "game/program.h"
 #include "game/random.h"
 #include "game/state.h"
 #include "screen/console.h"
@@ -10,19 +11,14 @@
 #include "world/map.h"
 
 HeadlessTerminal& start_fresh(unsigned seed) {
-    set_creature_allocation_limit(-1);
-    reset_all_state();
-    random_reset_controls();
+    reset_to_program_start();
     random_seed(seed);
     return use_headless_terminal();
 }
 
 void GameTest::SetUp() { terminal = &start_fresh(); }
 
-void GameTest::TearDown() {
-    clear_monsters();
-    random_reset_controls();
-}
+void GameTest::TearDown() { reset_to_program_start(); }
 
 std::string cp(const char* utf8) { return to_cp932(utf8); }
 

@@ -10,6 +10,7 @@
 #include <csignal>
 
 #include "backends/curses/key_decoder.h"
+#include "screen/console.h"
 
 namespace {
 
@@ -23,10 +24,18 @@ volatile sig_atomic_t continued = 0;
 
 extern "C" void note_continued(int) { continued = 1; }
 
-// The keypad's own codes and the keys it sends with NumLock off: the steps
-// of the digits at their places.
-int keypad_digit(int key) {
+// A curses key as the game's code: the arrows, and the keypad's own codes
+// and the keys it sends with NumLock off as the digits at their places. Any
+// other key goes on as curses gives it (a key the game's commands ignore);
+// curses numbers no other key like one of the arrows.
+static_assert(KEY_DOWN == KEY_CODE_DOWN && KEY_UP == KEY_CODE_UP && KEY_LEFT == KEY_CODE_LEFT &&
+              KEY_RIGHT == KEY_CODE_RIGHT);
+int game_key(int key) {
     switch (key) {
+        case KEY_DOWN: return KEY_CODE_DOWN;
+        case KEY_UP: return KEY_CODE_UP;
+        case KEY_LEFT: return KEY_CODE_LEFT;
+        case KEY_RIGHT: return KEY_CODE_RIGHT;
         case KEY_A1: case KEY_HOME: return '7';
         case KEY_A3: case KEY_PPAGE: return '9';
         case KEY_B2: case KEY_BEG: return '5';
@@ -133,12 +142,12 @@ KeyRead read_keyboard(int timeout_ms) {
         }
         failures = 0;
         if (key == KEY_RESIZE) return {KeyEvent::resized, 0};
-        if (key == 27) {
+        if (key == KEY_CODE_ESCAPE) {
             CursesKeySource source;
             key = decode_escape(source);
             if (key == UNBOUND_KEY) continue;
             return {KeyEvent::key, key};
         }
-        return {KeyEvent::key, keypad_digit(key)};
+        return {KeyEvent::key, game_key(key)};
     }
 }

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int ESCAPE = 27;
+constexpr int ESCAPE = KEY_CODE_ESCAPE;
 constexpr int ENTER = 13;
 // No key sends longer parameters; a runaway stream ends the sequence.
 constexpr int MAX_CSI_BYTES = 32;
