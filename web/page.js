@@ -5,14 +5,18 @@
 // on Module.
 'use strict';
 (function () {
+  // ---- The game's numbers: the screen, the cell code of
+  // src/backends/browser/web_terminal.h, the key codes of src/screen/console.h.
+  // Numbers only; the web test compares each with the game's own. ----
   const COLS = 80, ROWS = 23;
-  const CELL_WIDE = 1, CELL_COVERED = 2;
-  const KEY_DOWN = 258, KEY_UP = 259, KEY_LEFT = 260, KEY_RIGHT = 261;
+  const CELL_UNICODE_SHIFT = 8, CELL_SHAPE_SHIFT = 4, CELL_WIDE = 1, CELL_COVERED = 2;
+  const KEY_CODE_ESCAPE = 27, KEY_CODE_DOWN = 258, KEY_CODE_UP = 259, KEY_CODE_LEFT = 260, KEY_CODE_RIGHT = 261;
+  // ---- End of the game's numbers. ----
 
   const screenEl = document.getElementById('screen');
   const statusEl = document.getElementById('status');
   const spans = [];
-  const BLANK = 32 << 8;  // a space in colour 0, as every cell starts
+  const BLANK = 32 << CELL_UNICODE_SHIFT;  // a space in colour 0, as every cell starts
   const shown = new Uint32Array(COLS * ROWS).fill(BLANK);
 
   // Everything a test or a benchmark reads back from the page.
@@ -56,19 +60,19 @@
   }
   screenEl.appendChild(cells);
 
-  // Each cell: Unicode << 8 | shape << 4 | colour; only changed cells are
-  // touched.
+  // Each cell: Unicode, shape and colour (the game's cell code); only changed
+  // cells are touched.
   function show(cells) {
     for (let i = 0; i < cells.length; i++) {
       const v = cells[i];
       if (v === shown[i]) continue;
       shown[i] = v;
       const span = spans[i];
-      const shape = (v >>> 4) & 15;
-      span.className = 'c' + (v & 15);
+      const shape = (v & ((1 << CELL_UNICODE_SHIFT) - 1)) >>> CELL_SHAPE_SHIFT;
+      span.className = 'c' + (v & ((1 << CELL_SHAPE_SHIFT) - 1));
       span.hidden = shape === CELL_COVERED;
       if (shape === CELL_COVERED) continue;
-      span.textContent = String.fromCharCode(v >>> 8);
+      span.textContent = String.fromCharCode(v >>> CELL_UNICODE_SHIFT);
       const col = (i % COLS) + 1;
       span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
     }
@@ -125,10 +129,10 @@
   function keyCode(e) {
     if (e.metaKey || e.altKey) return null;
     switch (e.key) {
-      case 'ArrowDown': return KEY_DOWN;
-      case 'ArrowUp': return KEY_UP;
-      case 'ArrowLeft': return KEY_LEFT;
-      case 'ArrowRight': return KEY_RIGHT;
+      case 'ArrowDown': return KEY_CODE_DOWN;
+      case 'ArrowUp': return KEY_CODE_UP;
+      case 'ArrowLeft': return KEY_CODE_LEFT;
+      case 'ArrowRight': return KEY_CODE_RIGHT;
       // The keypad with Num Lock off (and Home, End, Page Up, Page Down)
       // steps diagonally, as in the terminal build.
       case 'Home': return 55;
@@ -136,7 +140,7 @@
       case 'Clear': return 53;
       case 'End': return 49;
       case 'PageDown': return 51;
-      case 'Escape': return 27;
+      case 'Escape': return KEY_CODE_ESCAPE;
       case 'Enter': return 10;
       case 'Tab': return 9;
     }

@@ -4,10 +4,12 @@
 // browser test compares the page with these.
 //   dump_screens SEED KEY...    the given key codes
 //   dump_screens --win SEED     a player who wins the game
+//   dump_screens --contract     the numbers web/page.js shares with the game
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "game/program.h"
 #include "game/random.h"
@@ -15,6 +17,7 @@
 #include "recording/recording_terminal.h"
 #include "game/version.h"
 #include "screen/console.h"
+#include "backends/browser/web_terminal.h"
 #include "backends/headless/headless_terminal.h"
 #include "support/winning_player.h"
 
@@ -39,6 +42,18 @@ void print_screen(const ScreenBuffer& screen, bool first) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--contract") == 0) {
+        const std::pair<const char*, long> numbers[] = {
+            {"COLS", SCREEN_COLS}, {"ROWS", SCREEN_ROWS}, {"CELL_UNICODE_SHIFT", CELL_UNICODE_SHIFT},
+            {"CELL_SHAPE_SHIFT", CELL_SHAPE_SHIFT}, {"CELL_SINGLE", CELL_SINGLE}, {"CELL_WIDE", CELL_WIDE},
+            {"CELL_COVERED", CELL_COVERED}, {"KEY_CODE_ESCAPE", KEY_CODE_ESCAPE}, {"KEY_CODE_SPACE", KEY_CODE_SPACE},
+            {"KEY_CODE_DOWN", KEY_CODE_DOWN}, {"KEY_CODE_UP", KEY_CODE_UP}, {"KEY_CODE_LEFT", KEY_CODE_LEFT},
+            {"KEY_CODE_RIGHT", KEY_CODE_RIGHT}};
+        for (const auto& [name, value] : numbers)
+            std::printf("%s\"%s\": %ld", name == numbers[0].first ? "{" : ", ", name, value);
+        std::printf("}\n");
+        return 0;
+    }
     bool win = argc >= 2 && std::strcmp(argv[1], "--win") == 0;
     if (argc < (win ? 3 : 2)) {
         std::fprintf(stderr, "usage: dump_screens SEED KEY... | dump_screens --win SEED\n");

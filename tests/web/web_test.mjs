@@ -32,6 +32,17 @@ const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].slice(2)] = process.argv[i + 1];
 for (const name of ['source', 'web-build', 'dump']) if (!args[name]) fail(`missing --${name}`);
 
+// The numbers page.js declares between its two "game's numbers" lines must
+// be the game's own.
+const contract = JSON.parse(execFileSync(args.dump, ['--contract']));
+const pageSource = readFileSync(join(args.source, 'web', 'page.js'), 'utf8');
+const block = /---- The game's numbers([^]*?)---- End of the game's numbers/.exec(pageSource);
+const declared = block ? [...block[1].matchAll(/\b([A-Z][A-Z0-9_]*) = (\d+)/g)] : [];
+if (declared.length === 0) fail("web/page.js declares none of the game's numbers");
+for (const [, name, value] of declared) {
+  if (contract[name] !== Number(value)) fail(`web/page.js has ${name} = ${value}, the game ${contract[name]}`);
+}
+
 let chromium;
 try {
   ({ chromium } = createRequire(import.meta.url)('playwright-core'));
@@ -60,7 +71,8 @@ run('cmake', ['--build', webBuild, '-j', '2']);
 
 // The key codes the game reads for each key.
 function keyCode(key) {
-  const named = { Space: 32, Escape: 27, ArrowDown: 258, ArrowUp: 259, ArrowLeft: 260, ArrowRight: 261,
+  const named = { Space: contract.KEY_CODE_SPACE, Escape: contract.KEY_CODE_ESCAPE, ArrowDown: contract.KEY_CODE_DOWN,
+    ArrowUp: contract.KEY_CODE_UP, ArrowLeft: contract.KEY_CODE_LEFT, ArrowRight: contract.KEY_CODE_RIGHT,
     Home: 55, PageDown: 51 };
   if (key in named) return named[key];
   if (key.startsWith('Control+')) return key.charCodeAt(8) & 0x1f;

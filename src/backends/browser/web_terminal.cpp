@@ -15,10 +15,6 @@ EM_JS(void, page_status_line, (const char* text), { Module.drowselStatus(UTF8ToS
 
 namespace {
 
-uint32_t cell_code(unsigned unicode, uint32_t shape, int colour) {
-    return unicode << 8 | shape << 4 | static_cast<uint32_t>(colour & 0xF);
-}
-
 // The page paints only while the program waits; a run of screens without
 // a wait (a replay at full speed) gives the page a moment this often.
 constexpr double LONGEST_WITHOUT_PAINT_MS = 50;
