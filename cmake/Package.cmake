@@ -59,8 +59,7 @@ foreach(line IN LISTS license_lines)
     string(APPEND copyright_text " ${line}\n")
   endif()
 endforeach()
-file(WRITE ${DROWSEL_DOC_DIR}/copyright.new "${copyright_text}")
-configure_file(${DROWSEL_DOC_DIR}/copyright.new ${DROWSEL_DOC_DIR}/copyright COPYONLY)
+file(CONFIGURE OUTPUT ${DROWSEL_DOC_DIR}/copyright CONTENT "${copyright_text}" @ONLY)
 
 # Compressed as Debian wants them: best compression, no name or time stamp.
 set(DROWSEL_COMPRESSED_DOCS)
@@ -70,7 +69,9 @@ foreach(doc drowsel.6 changelog)
     DEPENDS ${DROWSEL_DOC_DIR}/${doc} VERBATIM)
   list(APPEND DROWSEL_COMPRESSED_DOCS ${DROWSEL_DOC_DIR}/${doc}.gz)
 endforeach()
-add_custom_target(drowsel_docs ALL DEPENDS ${DROWSEL_COMPRESSED_DOCS})
+# Made with the game, so that a build of the game alone installs as well.
+add_custom_target(drowsel_docs DEPENDS ${DROWSEL_COMPRESSED_DOCS})
+add_dependencies(drowsel drowsel_docs)
 
 install(TARGETS drowsel RUNTIME DESTINATION ${DROWSEL_INSTALL_BINDIR})
 install(FILES ${DROWSEL_DOC_DIR}/drowsel.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
