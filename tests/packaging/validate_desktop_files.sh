@@ -1,17 +1,10 @@
 #!/bin/sh
 # validate_desktop_files.sh DESKTOP_FILE METAINFO_FILE
-# Fails when a validator is missing or rejects its file; infos count too.
+# Fails when a validator rejects its file; infos count too. The test runs it
+# through needs.sh, which skips it when a validator is missing.
 desktop=$1
 metainfo=$2
 status=0
-for pair in desktop-file-validate:desktop-file-utils appstreamcli:appstream; do
-  tool=${pair%%:*}
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "FAIL: $tool is missing: install the Debian package '${pair#*:}'"
-    status=1
-  fi
-done
-[ "$status" -eq 0 ] || exit 1
 # desktop-file-validate prints nothing for a clean file; hints are faults too.
 report=$(desktop-file-validate "$desktop" 2>&1)
 if [ $? -ne 0 ] || [ -n "$report" ]; then

@@ -28,6 +28,12 @@ function fail(message) {
   process.exit(1);
 }
 
+// A tool that is not installed skips the test (CTest's skip status 77).
+function skip(message) {
+  console.log('SKIP: ' + message);
+  process.exit(77);
+}
+
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].slice(2)] = process.argv[i + 1];
 for (const name of ['source', 'web-build', 'dump']) if (!args[name]) fail(`missing --${name}`);
@@ -47,9 +53,9 @@ let chromium;
 try {
   ({ chromium } = createRequire(import.meta.url)('playwright-core'));
 } catch {
-  fail('playwright-core is missing: run "npm ci" in tests/web');
+  skip('the npm package playwright-core is not installed (cd tests/web && npm ci)');
 }
-if (!existsSync(CHROMIUM)) fail(`${CHROMIUM} is missing: install the Debian package chromium`);
+if (!existsSync(CHROMIUM)) skip(`${CHROMIUM} is not installed (sudo apt-get install chromium)`);
 
 function run(command, commandArgs) {
   try {
@@ -63,7 +69,7 @@ function run(command, commandArgs) {
 const webBuild = args['web-build'];
 if (!existsSync(join(webBuild, 'CMakeCache.txt'))) {
   const toolchain = '/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake';
-  if (!existsSync(toolchain)) fail('Emscripten is missing: install the Debian package emscripten');
+  if (!existsSync(toolchain)) skip('Emscripten is not installed (sudo apt-get install emscripten)');
   run('cmake', ['-S', args.source, '-B', webBuild, `-DCMAKE_TOOLCHAIN_FILE=${toolchain}`,
     '-DCMAKE_BUILD_TYPE=MinSizeRel', '-DDROWSEL_TESTS=OFF']);
 }
