@@ -87,7 +87,7 @@ def main():
         try:
             ctx = Context(args, workdir)
             scenarios.run(ctx, args.scenario)
-        except Failure as failure:
+        except (Failure, RuntimeError) as failure:  # RuntimeError: the headless game failed
             print("FAIL (%s): %s" % (where, failure))
             return 1
         finally:

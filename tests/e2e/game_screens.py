@@ -5,9 +5,8 @@ show for it, in the locale, palette and size of that terminal."""
 
 import json
 import subprocess
-import unicodedata
 
-from screen_reader import BLANK, Cell, Screen, palette_style
+from screen_reader import BLANK, Cell, Screen, char_width, palette_style
 
 # tmux key names for the game's own key codes; a printable character is its
 # own code, a keypad digit that digit, a control key its ASCII code.
@@ -65,7 +64,7 @@ def game_cells(screen, row, utf8):
             if ch is not None:
                 if not utf8:
                     cells += [("?", colour, False), ("?", colour, True)]
-                elif unicodedata.east_asian_width(ch) in ("W", "F"):
+                elif char_width(ch) == 2:
                     cells += [(ch, colour, False), ("", colour, True)]
                 else:
                     cells += [(ch, colour, False), (" ", colour, True)]

@@ -18,22 +18,26 @@ class Game:
     """A game in a pane beside the headless game given the same keys: after
     each step the pane must show the headless game's screen."""
 
-    def __init__(self, ctx, pane, dump, unbound=()):
-        self.ctx, self.pane, self.dump, self.unbound = ctx, pane, dump, unbound
-        self.keys = 0  # read so far: the headless screen due is the one before the next
+    def __init__(self, ctx, pane, dump):
+        self.ctx, self.pane, self.dump = ctx, pane, dump
+        self.keys = 0  # the keys the game has read: the headless screen due is the next key's
 
     def expected(self, screen=None):
         return self.ctx.looks.terminal_screen(screen or self.dump.screens[self.keys], self.pane.width,
                                               self.pane.height)
 
-    def wait(self, what, timeout=WAIT_SECONDS, rows=None, screen=None):
+    def wait(self, what, timeout=WAIT_SECONDS, screen=None):
         want = self.expected(screen)
-        return self.pane.wait_for("%s (headless screen %d)" % (what, self.keys),
-                                  lambda s: s.mismatch(want, rows), timeout)
+        return self.pane.wait_for("%s (headless screen %d)" % (what, self.keys), want.mismatch_of, timeout)
+
+    def wait_for_last(self, what, timeout=WAIT_SECONDS):
+        """Waits for the headless game's last screen (its end)."""
+        self.keys = len(self.dump.screens) - 1
+        return self.wait(what, timeout)
 
     def press(self, *keys, timeout=WAIT_SECONDS):
         self.pane.send(*keys)
-        self.keys += len(key_codes(keys, self.unbound))
+        self.keys += len(key_codes(keys, self.ctx.unbound))
         if self.keys < len(self.dump.screens):
             self.wait("the screen after %s" % " ".join(keys), timeout)
 
@@ -94,14 +98,14 @@ INTRO_ANSWERS = [("Space",), ("Escape",), ("Space",), ("Escape",), ("Space",), (
 STEPS = [("l",), ("Left",), ("k",), ("Down",), ("y",), ("9",), ("b",), ("3",)]
 KEYPAD_STEPS = [("KP7",), ("KP8",), ("KP9",), ("KP6",), ("KP3",), ("KP2",), ("KP1",), ("KP4",)]
 
-PLAY = (TITLE_KEY + NOT_ANSWERING_MORE + INTRO_ANSWERS[:1] + [InTime(("Escape",))] + INTRO_ANSWERS[2:3]
-        + [resize_and_back] + INTRO_ANSWERS[3:]
+PLAY = (TITLE_KEY + NOT_ANSWERING_MORE
+        + [("Space",), InTime(("Escape",)), ("Space",), resize_and_back, ("Escape",), ("Space",), ("Escape",)]
         # The ranged attack: the prompt waits for a direction only.
         + [("a",), ("Escape", "Q", "4")] + STEPS
         # Control keys reach the game as keys: no interrupt, suspend or freeze.
         + [("C-c", "C-z", "C-s", "C-o", "C-q", "h"), resize_and_back])
-# Keys as pressed: sequences the terminal type does not know, then the
-# keypad, a stop and continue.
+# Keys as pressed: sequences the terminal type does not know (UNBOUND, the
+# scenario's --unbound), then the keypad, a stop and continue.
 UNBOUND = "the keys the terminal type does not know"
 KEYS = TITLE_KEY + INTRO_ANSWERS + [(UNBOUND, "l")] + KEYPAD_STEPS + [stop_and_continue, ("Up",)]
 # The keys scenario runs with LINES and COLUMNS exported, which must change
@@ -122,7 +126,7 @@ def play_through(ctx, seed, steps, env=()):
                                                     for key in (ctx.unbound if name == UNBOUND else [name]))
              for step in steps]
     pane = ctx.pane(extra_env=env, args=("--seed", str(seed)))
-    game = Game(ctx, pane, dump_of(ctx, seed, steps), ctx.unbound)
+    game = Game(ctx, pane, dump_of(ctx, seed, steps))
     game.play(steps)
     last = game.expected()
     pane.send("Q", "echo TYPED AHEAD", "Enter")
@@ -144,23 +148,18 @@ def ended(ctx, before=(), keys=(), sig=None, status=None, env=(), prelude="", sh
     `keys` and the screen after them, then `sig`. It must end with `status`
     (128 + sig by default) and give the terminal back."""
     pane = ctx.pane(extra_env=env, prelude=prelude)
-    try:
-        game = Game(ctx, pane, ctx.title_and_intro)
-        game.wait("the title page")
-        for each in before:
-            pane.kill(each)
-        if sig is not None:
-            if keys:
-                game.press(*keys)
-            pane.kill(sig)
-        else:
-            pane.send(*keys)
-        pane.expect_exit_status(128 + sig if status is None else status)
-        pane.expect_terminal_back(signal.Signals(sig).name if sig else "the game")
-        if shows and shows not in pane.tmux("capture-pane", "-p", "-J"):
-            raise Failure("no %r after the game ended\n%s" % (shows, pane.capture().dump()))
-    finally:
-        pane.close()
+    game = Game(ctx, pane, ctx.title_and_intro)
+    game.wait("the title page")
+    for each in before:
+        pane.kill(each)
+    if keys:
+        (game.press if sig else pane.send)(*keys)  # with no signal to come, the keys end the game
+    if sig:
+        pane.kill(sig)
+    pane.expect_exit_status(128 + sig if status is None else status)
+    pane.expect_terminal_back(signal.Signals(sig).name if sig else "the game")
+    if shows and shows not in pane.tmux("capture-pane", "-p", "-J"):
+        raise Failure("no %r after the game ended\n%s" % (shows, pane.capture().dump()))
 
 
 FATAL = [dict(sig=each) for each in (signal.SIGHUP, signal.SIGUSR1, signal.SIGALRM, signal.SIGXCPU, signal.SIGPIPE)]
@@ -242,48 +241,36 @@ def scenario_record(ctx):
     and pace keys, its end line and exit status; a damaged copy stops where
     it is damaged and says so."""
     path, recorded = record(ctx, 4242, "run.rec")
-    try:
-        recorded.pane.send("Q")
-        recorded.pane.expect_exit_status(0)
-    finally:
-        recorded.pane.close()
-    again = ctx.pane(args=("--record", path))
-    try:
-        again.expect_exit_status(4)  # nothing is ever written over
-    finally:
-        again.close()
+    recorded.pane.send("Q")
+    recorded.pane.expect_exit_status(0)
+    ctx.pane(args=("--record", path)).expect_exit_status(4)  # nothing is ever written over
 
     # Paused before the play begins (on the splash, the title or the intro,
     # wherever a busy machine lets the Space land), slowed down twice, then
     # on again: every play screen of the run comes back in order, then the
     # end line.
     pane = ctx.pane(args=("--replay", path))
-    try:
-        pane.wait_for("the replay to draw", lambda s: True if any(s.text(r).strip() for r in range(s.height))
-                      else "a blank screen")
-        pane.send("Space")
-        status_row = len(recorded.dump.screens[0]["bytes"])  # below the game's rows
-        paused = pane.wait_for("the pause line", lambda s: True if re.search(r"\d+", s.text(status_row))
-                               else "the line below the game shows %r" % s.text(status_row))
-        keys = int(re.search(r"\d+", paused.text(status_row)).group())
-        if keys > KEYS_BEFORE_PLAY:
-            raise Failure("the replay paused after %d keys, in play already" % keys)
-        watched = replayed(ctx, path, keys, ord("-"), ord("-"))
-        game = Game(ctx, pane, watched)
-        game.wait("the pause line")
-        pane.send("-", "-")
-        game.keys = 2
-        game.wait("the slower pace")
-        pane.send("Space")
-        for number in range(KEYS_BEFORE_PLAY, len(recorded.dump.screens)):
-            game.wait("play screen %d of the run" % number, screen=recorded.dump.screens[number])
-        game.keys = len(watched.screens) - 1
-        game.wait("the end line")
-        pane.send("z")
-        pane.expect_exit_status(watched.json["exit"])
-        pane.expect_terminal_back("the replay")
-    finally:
-        pane.close()
+    pane.wait_for("the replay to draw", lambda s: True if any(s.text(r).strip() for r in range(s.height))
+                  else "a blank screen")
+    pane.send("Space")
+    status_row = len(recorded.dump.screens[0]["bytes"])  # below the game's rows
+    paused = pane.wait_for("the pause line", lambda s: True if re.search(r"\d+", s.text(status_row))
+                           else "the line below the game shows %r" % s.text(status_row))
+    keys = int(re.search(r"\d+", paused.text(status_row)).group())
+    if keys > KEYS_BEFORE_PLAY:
+        raise Failure("the replay paused after %d keys, in play already" % keys)
+    watched = Game(ctx, pane, replayed(ctx, path, keys, ord("-"), ord("-")))
+    watched.wait("the pause line")
+    pane.send("-", "-")
+    watched.keys = 2
+    watched.wait("the slower pace")
+    pane.send("Space")
+    for number in range(KEYS_BEFORE_PLAY, len(recorded.dump.screens)):
+        watched.wait("play screen %d of the run" % number, screen=recorded.dump.screens[number])
+    watched.wait_for_last("the end line")
+    pane.send("z")
+    pane.expect_exit_status(watched.dump.json["exit"])
+    pane.expect_terminal_back("the replay")
 
     # The same run with one check value changed stops there, says so below
     # the game and on standard error, and gives the terminal back.
@@ -297,42 +284,28 @@ def scenario_record(ctx):
     if stopped.json["exit"] != 4 or not stopped.json["problem"]:
         raise Failure("the headless replay of the damaged recording did not stop: %r" % stopped.json)
     pane = ctx.pane(args=("--replay", damaged))
-    try:
-        game = Game(ctx, pane, stopped)
-        game.keys = len(stopped.screens) - 1
-        game.wait("the stop line")
-        pane.send("z")
-        pane.expect_exit_status(4)
-        pane.expect_terminal_back("the stopped replay")
-        line = "drowsel: '%s': %s" % (damaged, stopped.json["problem"])
-        if line not in pane.tmux("capture-pane", "-p", "-J"):
-            raise Failure("no line %r on standard error for the damaged recording" % line)
-    finally:
-        pane.close()
+    Game(ctx, pane, stopped).wait_for_last("the stop line")
+    pane.send("z")
+    pane.expect_exit_status(4)
+    pane.expect_terminal_back("the stopped replay")
+    line = "drowsel: '%s': %s" % (damaged, stopped.json["problem"])
+    if line not in pane.tmux("capture-pane", "-p", "-J"):
+        raise Failure("no line %r on standard error for the damaged recording" % line)
 
 
 def scenario_killed(ctx):
     """A run killed with SIGKILL while recording replays up to its last key."""
     path, recorded = record(ctx, 99, "killed.rec")
-    try:
-        recorded.pane.kill(signal.SIGKILL)
-        recorded.pane.expect_exit_status(128 + signal.SIGKILL)
-    finally:
-        recorded.pane.close()
+    recorded.pane.kill(signal.SIGKILL)
+    recorded.pane.expect_exit_status(128 + signal.SIGKILL)
     cut = replayed(ctx, path)
-    last = cut.screens[-1]
-    if (last["bytes"], last["colours"]) != (recorded.dump.screens[recorded.keys]["bytes"],
-                                            recorded.dump.screens[recorded.keys]["colours"]):
+    last, before_kill = cut.screens[-1], recorded.dump.screens[recorded.keys]
+    if (last["bytes"], last["colours"]) != (before_kill["bytes"], before_kill["colours"]):
         raise Failure("the headless replay of the killed run does not end on its last screen")
     pane = ctx.pane(args=("--replay", path))
-    try:
-        game = Game(ctx, pane, cut)
-        game.keys = len(cut.screens) - 1
-        game.wait("the last screen before the kill with the end line", timeout=30)
-        pane.send("z")
-        pane.expect_exit_status(cut.json["exit"])
-    finally:
-        pane.close()
+    Game(ctx, pane, cut).wait_for_last("the last screen before the kill with the end line", timeout=30)
+    pane.send("z")
+    pane.expect_exit_status(cut.json["exit"])
 
 
 def run(ctx, name):

@@ -83,15 +83,15 @@ class Screen:
     def dump(self):
         return "\n".join("%2d|%s|" % (r, self.text(r)) for r in range(self.height))
 
-    def mismatch(self, want, rows=None):
-        """None when this screen shows `want`: the same characters everywhere,
-        and the same colour and reverse wherever a character shows."""
-        for row in rows if rows is not None else range(want.height):
-            for col in range(want.width):
-                got, wanted = self.cells[row][col], want.cells[row][col]
+    def mismatch_of(self, shown):
+        """None when `shown` shows this screen: the same characters
+        everywhere, and the same colour and reverse wherever one shows."""
+        for row in range(self.height):
+            for col in range(self.width):
+                got, wanted = shown.cells[row][col], self.cells[row][col]
                 if got.ch != wanted.ch or (wanted.ch.strip() and got[1:] != wanted[1:]):
                     return "row %d col %d shows %r, expected %r\n  shows:    %s\n  expected: %s" % (
-                        row, col, got, wanted, self.text(row), want.text(row))
+                        row, col, got, wanted, shown.text(row), self.text(row))
         return None
 
 

@@ -66,8 +66,6 @@ class Pane:
                  extra_env=(), prelude="", args=()):
         self.socket = "drowsel-e2e-%d-%s" % (os.getpid(), uuid.uuid4().hex[:8])
         self.width, self.height = width, height
-        self.workdir = workdir
-        self.setup = (binary, term, lang, width, height, workdir, terminfo_dir, extra_env, prelude)
         self.status_file = os.path.join(workdir, "exit-status-" + self.socket)
         self.env = {k: v for k, v in os.environ.items() if not k.startswith("TMUX")}
         self.env.update(LANG="C.UTF-8", LC_ALL="C.UTF-8")  # tmux itself needs UTF-8
@@ -170,10 +168,6 @@ class Pane:
                    lambda: os.path.exists(self.status_file + ".typed"))
         with open(self.status_file + ".typed") as f:
             return f.read().strip()
-
-    def another(self, *args):
-        """The game started once more in a new pane like this one, with `args`."""
-        return Pane(*self.setup, args=args)
 
     def close(self):
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], env=self.env, capture_output=True)
