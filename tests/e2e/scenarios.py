@@ -1,0 +1,325 @@
+"""The end-to-end scenarios, one shape each, the same shapes given as
+tables. Every screen a scenario expects is the headless game's for the same
+seed and keys, or for the same recording (game_screens)."""
+
+import os
+import pty
+import re
+import signal
+import subprocess
+import termios
+import time
+
+from game_screens import Dump, key_codes
+from tmux_pane import WAIT_SECONDS, Failure, wait_until
+
+
+class Game:
+    """A game in a pane beside the headless game given the same keys: after
+    each step the pane must show the headless game's screen."""
+
+    def __init__(self, ctx, pane, dump):
+        self.ctx, self.pane, self.dump = ctx, pane, dump
+        self.keys = 0  # the keys the game has read: the headless screen due is the next key's
+
+    def expected(self, screen=None):
+        return self.ctx.looks.terminal_screen(screen or self.dump.screens[self.keys], self.pane.width,
+                                              self.pane.height)
+
+    def wait(self, what, timeout=WAIT_SECONDS, screen=None):
+        want = self.expected(screen)
+        return self.pane.wait_for("%s (headless screen %d)" % (what, self.keys), want.mismatch_of, timeout)
+
+    def wait_for_last(self, what, timeout=WAIT_SECONDS):
+        """Waits for the headless game's last screen (its end)."""
+        self.keys = len(self.dump.screens) - 1
+        return self.wait(what, timeout)
+
+    def press(self, *keys, timeout=WAIT_SECONDS):
+        self.pane.send(*keys)
+        self.keys += len(key_codes(keys, self.ctx.unbound))
+        if self.keys < len(self.dump.screens):
+            self.wait("the screen after %s" % " ".join(keys), timeout)
+
+    def play(self, steps):
+        self.wait("the title page")
+        for step in steps:
+            if callable(step):
+                step(self)
+            elif isinstance(step, InTime):
+                step.press(self)
+            else:
+                self.press(*step)
+
+
+class InTime(tuple):
+    """Escape answers -more- as soon as the escape delay is over, well
+    before curses' default second."""
+
+    def press(self, game):
+        started = time.monotonic()
+        game.press(*self, timeout=5.0)
+        elapsed = time.monotonic() - started
+        print("%s answered -more- in %.0f ms" % (" ".join(self), elapsed * 1000))
+        if elapsed >= 0.5:
+            raise Failure("%s took %.0f ms to answer -more-" % (" ".join(self), elapsed * 1000))
+
+
+def dump_of(ctx, seed, steps):
+    return Dump(ctx.dump, seed, *key_codes([key for step in steps if not callable(step) for key in step], ctx.unbound))
+
+
+# ---- Actions within a play-through ---------------------------------------
+
+def resize_and_back(game):
+    """Shrink the terminal, see the screen cut with the notice, grow it
+    back: the same screen."""
+    width, height = game.pane.width, game.pane.height
+    game.pane.resize(60, 15)
+    game.wait("the screen repainted for 60x15")
+    game.pane.resize(width, height)
+    game.wait("the screen repainted as before at %dx%d" % (width, height))
+
+
+def stop_and_continue(game):
+    """SIGTSTP stops the game; the shell brings it back with fg."""
+    game.pane.kill(signal.SIGTSTP)
+    wait_until("SIGTSTP did not stop the game", game.pane.stopped)
+    game.wait("the game back after fg")
+
+
+# ---- Play-throughs: title, keys, quit ------------------------------------
+
+TITLE_KEY = [("x",)]
+# Keys other than Space and Escape do not answer -more-: if one did here, the
+# pane would run one prompt ahead of the headless game.
+NOT_ANSWERING_MORE = [("x", "5", "Enter", "Down", "q", "a", "Q")]
+INTRO_ANSWERS = [("Space",), ("Escape",), ("Space",), ("Escape",), ("Space",), ("Escape",)]
+STEPS = [("l",), ("Left",), ("k",), ("Down",), ("y",), ("9",), ("b",), ("3",)]
+KEYPAD_STEPS = [("KP7",), ("KP8",), ("KP9",), ("KP6",), ("KP3",), ("KP2",), ("KP1",), ("KP4",)]
+
+PLAY = (TITLE_KEY + NOT_ANSWERING_MORE
+        + [("Space",), InTime(("Escape",)), ("Space",), resize_and_back, ("Escape",), ("Space",), ("Escape",)]
+        # The ranged attack: the prompt waits for a direction only.
+        + [("a",), ("Escape", "Q", "4")] + STEPS
+        # Control keys reach the game as keys: no interrupt, suspend or freeze.
+        + [("C-c", "C-z", "C-s", "C-o", "C-q", "h"), resize_and_back])
+# Keys as pressed: sequences the terminal type does not know (UNBOUND, the
+# scenario's --unbound), then the keypad, a stop and continue.
+UNBOUND = "the keys the terminal type does not know"
+KEYS = TITLE_KEY + INTRO_ANSWERS + [(UNBOUND, "l")] + KEYPAD_STEPS + [stop_and_continue, ("Up",)]
+# The keys scenario runs with LINES and COLUMNS exported, which must change
+# nothing: the game uses the terminal's real size.
+PLAY_THROUGHS = {
+    "play": dict(seed=1234, steps=PLAY),
+    "small": dict(seed=1234, steps=TITLE_KEY + INTRO_ANSWERS),
+    "keys": dict(seed=1, steps=KEYS, env=["LINES=10", "COLUMNS=40"]),
+}
+
+
+def play_through(ctx, seed, steps, env=()):
+    """The game with a seed from title to quit, screen for screen as the
+    headless game; keys typed with the quit never reach the shell, the
+    terminal is given back, and the game's screen is gone where it had one
+    of its own."""
+    steps = [step if callable(step) else type(step)(key for name in step
+                                                    for key in (ctx.unbound if name == UNBOUND else [name]))
+             for step in steps]
+    pane = ctx.pane(extra_env=env, args=("--seed", str(seed)))
+    game = Game(ctx, pane, dump_of(ctx, seed, steps))
+    game.play(steps)
+    last = game.expected()
+    pane.send("Q", "echo TYPED AHEAD", "Enter")
+    pane.expect_exit_status(0)
+    pane.expect_terminal_back("quitting")
+    if pane.typed_ahead():
+        raise Failure("keys typed after Q reached the shell: %r" % pane.typed_ahead())
+    after = pane.capture()
+    for row in range(last.height if ctx.alternate_screen else 0):
+        if len(last.text(row).strip()) > 1 and last.text(row).strip() in after.dump():
+            raise Failure("the game's screen is still shown after it ended\n" + after.dump())
+
+
+# ---- Games ended from outside: a signal, memory running out ---------------
+
+def ended(ctx, before=(), keys=(), sig=None, status=None, env=(), prelude="", shows=None):
+    """The game started as a player starts it (no options), at its title
+    page: the signals `before` (ignored ones must change nothing), then
+    `keys` and the screen after them, then `sig`. It must end with `status`
+    (128 + sig by default) and give the terminal back."""
+    pane = ctx.pane(extra_env=env, prelude=prelude)
+    game = Game(ctx, pane, ctx.title_and_intro)
+    game.wait("the title page")
+    for each in before:
+        pane.kill(each)
+    if keys:
+        (game.press if sig else pane.send)(*keys)  # with no signal to come, the keys end the game
+    if sig:
+        pane.kill(sig)
+    pane.expect_exit_status(128 + sig if status is None else status)
+    pane.expect_terminal_back(signal.Signals(sig).name if sig else "the game")
+    if shows and shows not in pane.tmux("capture-pane", "-p", "-J"):
+        raise Failure("no %r after the game ended\n%s" % (shows, pane.capture().dump()))
+
+
+FATAL = [dict(sig=each) for each in (signal.SIGHUP, signal.SIGUSR1, signal.SIGALRM, signal.SIGXCPU, signal.SIGPIPE)]
+IGNORED_AT_START = dict(prelude="trap '' HUP INT", before=(signal.SIGHUP, signal.SIGINT), keys=("x",), sig=signal.SIGTERM)
+ENDINGS = {
+    "signal": [dict(keys=("x",), sig=signal.SIGTERM)],
+    # Each fatal signal gives the terminal back and ends the game by that
+    # signal; signals ignored at start stay ignored.
+    "signals": FATAL + [IGNORED_AT_START],
+    # The failure shim's cue: no more memory; the next key takes the
+    # "out of mem!" way out.
+    "failures": [dict(env=lambda ctx: ["LD_PRELOAD=" + ctx.shim], before=(signal.SIGUSR2,), keys=("x",), status=1,
+                      shows="out of mem!")],
+}
+
+
+# ---- Terminals the game cannot serve --------------------------------------
+
+def refused(ctx, env, wanted, status=3, piped=None):
+    """The game on a pseudo-terminal (or with standard input or output
+    `piped`): one line on standard error starting with `wanted`, `status`,
+    the terminal's modes untouched."""
+    master, slave = pty.openpty()
+    before = termios.tcgetattr(slave)
+    try:
+        result = subprocess.run([ctx.binary], stdin=subprocess.DEVNULL if piped == "stdin" else slave,
+                                stdout=subprocess.PIPE if piped == "stdout" else slave, stderr=subprocess.PIPE,
+                                env=dict(env, LANG="C.UTF-8"), timeout=WAIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure("%s %s: the game did not refuse to start" % (env, piped or ""))
+    finally:
+        after = termios.tcgetattr(slave)
+        os.close(master)
+        os.close(slave)
+    lines = result.stderr.decode(errors="replace").splitlines()
+    if result.returncode != status or len(lines) != 1 or not lines[0].startswith("drowsel: " + wanted):
+        raise Failure("%s %s: status %d, standard error %r" % (env, piped or "", result.returncode, lines))
+    if before != after:
+        raise Failure("%s %s changed the terminal's modes" % (env, piped or ""))
+
+
+REFUSALS = {
+    "refusals": [
+        dict(env={"TERM": "dumb"}, wanted="terminal type 'dumb' cannot move the cursor"),
+        dict(env={"TERM": "no-such-terminal"}, wanted="unknown terminal type 'no-such-terminal'"),
+        dict(env={}, wanted="TERM is not set"),
+        dict(env={"TERM": "xterm"}, piped="stdin", wanted="standard input is not a terminal"),
+        dict(env={"TERM": "xterm"}, piped="stdout", wanted="standard output is not a terminal"),
+    ],
+    # A system without a CP932 converter (the failure shim hides it).
+    "failures": [dict(env=lambda ctx: {"TERM": ctx.term, "LD_PRELOAD": ctx.shim, "DROWSEL_TEST_NO_CP932": "1"},
+                      wanted="this system's iconv has no CP932 converter", status=5)],
+}
+
+
+# ---- Recordings -----------------------------------------------------------
+
+RECORDED = TITLE_KEY + NOT_ANSWERING_MORE + INTRO_ANSWERS + STEPS[:3]
+KEYS_BEFORE_PLAY = len(key_codes([key for step in TITLE_KEY + NOT_ANSWERING_MORE + INTRO_ANSWERS for key in step]))
+
+
+def record(ctx, seed, name):
+    """A short run recorded with `seed` into `name`: title, intro, three
+    steps, each screen the headless game's; the game left running."""
+    path = os.path.join(ctx.workdir, name)
+    pane = ctx.pane(args=("--seed", str(seed), "--record", path))
+    game = Game(ctx, pane, dump_of(ctx, seed, RECORDED + [("Q",)]))
+    game.play(RECORDED)
+    return path, game
+
+
+def replayed(ctx, path, *watcher):
+    """The headless replay of a recording, with the watcher's keys."""
+    return Dump(ctx.dump, "--replay", path, *watcher)
+
+
+def scenario_record(ctx):
+    """A run recorded and replayed: the same screens, the replay's pause
+    and pace keys, its end line and exit status; a damaged copy stops where
+    it is damaged and says so."""
+    path, recorded = record(ctx, 4242, "run.rec")
+    recorded.pane.send("Q")
+    recorded.pane.expect_exit_status(0)
+    ctx.pane(args=("--record", path)).expect_exit_status(4)  # nothing is ever written over
+
+    # Paused before the play begins (on the splash, the title or the intro,
+    # wherever a busy machine lets the Space land), slowed down twice, then
+    # on again: every play screen of the run comes back in order, then the
+    # end line.
+    pane = ctx.pane(args=("--replay", path))
+    pane.wait_for("the replay to draw", lambda s: True if any(s.text(r).strip() for r in range(s.height))
+                  else "a blank screen")
+    pane.send("Space")
+    status_row = len(recorded.dump.screens[0]["bytes"])  # below the game's rows
+    paused = pane.wait_for("the pause line", lambda s: True if re.search(r"\d+", s.text(status_row))
+                           else "the line below the game shows %r" % s.text(status_row))
+    keys = int(re.search(r"\d+", paused.text(status_row)).group())
+    if keys > KEYS_BEFORE_PLAY:
+        raise Failure("the replay paused after %d keys, in play already" % keys)
+    watched = Game(ctx, pane, replayed(ctx, path, keys, ord("-"), ord("-")))
+    watched.wait("the pause line")
+    pane.send("-", "-")
+    watched.keys = 2
+    watched.wait("the slower pace")
+    pane.send("Space")
+    for number in range(KEYS_BEFORE_PLAY, len(recorded.dump.screens)):
+        watched.wait("play screen %d of the run" % number, screen=recorded.dump.screens[number])
+    watched.wait_for_last("the end line")
+    pane.send("z")
+    pane.expect_exit_status(watched.dump.json["exit"])
+    pane.expect_terminal_back("the replay")
+
+    # The same run with one check value changed stops there, says so below
+    # the game and on standard error, and gives the terminal back.
+    with open(path) as f:
+        lines = f.read().split("\n")
+    lines[10] = lines[10][:-1] + ("1" if lines[10][-1] == "0" else "0")
+    damaged = os.path.join(ctx.workdir, "damaged.rec")
+    with open(damaged, "w") as f:
+        f.write("\n".join(lines))
+    stopped = replayed(ctx, damaged)
+    if stopped.json["exit"] != 4 or not stopped.json["problem"]:
+        raise Failure("the headless replay of the damaged recording did not stop: %r" % stopped.json)
+    pane = ctx.pane(args=("--replay", damaged))
+    Game(ctx, pane, stopped).wait_for_last("the stop line")
+    pane.send("z")
+    pane.expect_exit_status(4)
+    pane.expect_terminal_back("the stopped replay")
+    line = "drowsel: '%s': %s" % (damaged, stopped.json["problem"])
+    if line not in pane.tmux("capture-pane", "-p", "-J"):
+        raise Failure("no line %r on standard error for the damaged recording" % line)
+
+
+def scenario_killed(ctx):
+    """A run killed with SIGKILL while recording replays up to its last key."""
+    path, recorded = record(ctx, 99, "killed.rec")
+    recorded.pane.kill(signal.SIGKILL)
+    recorded.pane.expect_exit_status(128 + signal.SIGKILL)
+    cut = replayed(ctx, path)
+    last, before_kill = cut.screens[-1], recorded.dump.screens[recorded.keys]
+    if (last["bytes"], last["colours"]) != (before_kill["bytes"], before_kill["colours"]):
+        raise Failure("the headless replay of the killed run does not end on its last screen")
+    pane = ctx.pane(args=("--replay", path))
+    Game(ctx, pane, cut).wait_for_last("the last screen before the kill with the end line", timeout=30)
+    pane.send("z")
+    pane.expect_exit_status(cut.json["exit"])
+
+
+def run(ctx, name):
+    """Runs scenario `name`: its table's rows in order."""
+    if name in PLAY_THROUGHS:
+        play_through(ctx, **PLAY_THROUGHS[name])
+    for row in ENDINGS.get(name, []):
+        ended(ctx, **{k: v(ctx) if callable(v) else v for k, v in row.items()})
+    for row in REFUSALS.get(name, []):
+        refused(ctx, **{k: v(ctx) if callable(v) else v for k, v in row.items()})
+    if name == "record":
+        scenario_record(ctx)
+    if name == "killed":
+        scenario_killed(ctx)
+
+
+SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS) | {"record", "killed"})

@@ -1,0 +1,148 @@
+// Plays the game headless and prints as JSON the screen each time the game
+// waits for a key (per row its 80 bytes in CP932, in hex, the colours of its
+// cells, one hex digit each, and the status line below the game). The
+// browser and terminal tests compare their screens with these.
+//   dump_screens SEED KEY...    the given key codes, recorded; the recording
+//                               follows the screens (up to the last key
+//                               when the game goes on after it)
+//   dump_screens --win SEED     a player who wins the game, recorded
+//   dump_screens --replay FILE [PAUSE_AFTER KEY...]
+//                               the recording FILE replayed; the watcher
+//                               pauses after PAUSE_AFTER keys, then presses
+//                               KEY... (then Space); the replay's problem
+//                               and exit status follow the screens
+//   dump_screens --contract     the numbers web/page.js shares with the game
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "backends/browser/web_terminal.h"
+#include "backends/headless/headless_terminal.h"
+#include "game/program.h"
+#include "game/random.h"
+#include "game/version.h"
+#include "recording/recording.h"
+#include "recording/recording_file.h"
+#include "recording/recording_terminal.h"
+#include "recording/replay_terminal.h"
+#include "screen/console.h"
+#include "support/winning_player.h"
+
+namespace {
+
+void print_string(const std::string& text) {
+    std::printf("\"");
+    for (char c : text) {
+        if (c == '\n') std::printf("\\n");
+        else if (c == '"' || c == '\\') std::printf("\\%c", c);
+        else std::printf("%c", c);
+    }
+    std::printf("\"");
+}
+
+void print_screen(const ScreenBuffer& screen, const std::string& status_line, bool first) {
+    std::printf("%s\n{\"bytes\": [", first ? "" : ",");
+    for (int row = 0; row < SCREEN_ROWS; ++row) {
+        std::printf("%s\"", row > 0 ? ", " : "");
+        for (int col = 0; col < SCREEN_COLS; ++col) std::printf("%02x", screen.cell(row, col).byte);
+        std::printf("\"");
+    }
+    std::printf("],\n \"colours\": [");
+    for (int row = 0; row < SCREEN_ROWS; ++row) {
+        std::printf("%s\"", row > 0 ? ", " : "");
+        for (int col = 0; col < SCREEN_COLS; ++col) std::printf("%x", screen.cell(row, col).colour & 0xF);
+        std::printf("\"");
+    }
+    std::printf("],\n \"status\": ");
+    print_string(status_line);
+    std::printf("}");
+}
+
+[[noreturn]] void replay(int argc, char** argv) {
+    OpenedRecording opened;
+    std::string problem;
+    if (!open_recording_file(argv[2], opened, problem)) {
+        std::fprintf(stderr, "dump_screens: %s\n", problem.c_str());
+        std::exit(2);
+    }
+    HeadlessTerminal& terminal = use_headless_terminal();
+    if (argc > 3) {
+        terminal.timed_keys.assign(std::strtoul(argv[3], nullptr, 10), -1);
+        terminal.timed_keys.push_back(KEY_CODE_SPACE);
+    }
+    for (int i = 4; i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
+    terminal.key_source = [] { return KEY_CODE_SPACE; };
+    random_fix_seed(opened.header.seed);
+    ReplayTerminal* replayer = nullptr;
+    ReplayTerminal replay_terminal(terminal, *opened.reader, opened.header, [&](int status) {
+        std::printf("],\n\"problem\": ");
+        print_string(replayer->problem());
+        std::printf(",\n\"exit\": %d}\n", status);
+        std::exit(0);
+    });
+    replayer = &replay_terminal;
+    install_terminal(replayer);
+    std::printf("{\"screens\": [");
+    terminal.on_key_wait = [&](const ScreenBuffer& screen) {
+        print_screen(screen, terminal.status_line, terminal.keys_read == 0);
+    };
+    program_entry();
+    std::abort();  // the replay ends the process
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--contract") == 0) {
+        const std::pair<const char*, long> numbers[] = {
+            {"COLS", SCREEN_COLS}, {"ROWS", SCREEN_ROWS}, {"CELL_UNICODE_SHIFT", CELL_UNICODE_SHIFT},
+            {"CELL_SHAPE_SHIFT", CELL_SHAPE_SHIFT}, {"CELL_SINGLE", CELL_SINGLE}, {"CELL_WIDE", CELL_WIDE},
+            {"CELL_COVERED", CELL_COVERED}, {"KEY_CODE_ESCAPE", KEY_CODE_ESCAPE}, {"KEY_CODE_SPACE", KEY_CODE_SPACE},
+            {"KEY_CODE_DOWN", KEY_CODE_DOWN}, {"KEY_CODE_UP", KEY_CODE_UP}, {"KEY_CODE_LEFT", KEY_CODE_LEFT},
+            {"KEY_CODE_RIGHT", KEY_CODE_RIGHT}};
+        for (const auto& [name, value] : numbers)
+            std::printf("%s\"%s\": %ld", name == numbers[0].first ? "{" : ", ", name, value);
+        std::printf("}\n");
+        return 0;
+    }
+    bool win = argc >= 2 && std::strcmp(argv[1], "--win") == 0;
+    if (argc >= 3 && std::strcmp(argv[1], "--replay") == 0) replay(argc, argv);
+    if (argc < (win ? 3 : 2)) {
+        std::fprintf(stderr,
+                     "usage: dump_screens SEED KEY... | dump_screens --win SEED | "
+                     "dump_screens --replay FILE [PAUSE_AFTER KEY...]\n");
+        return 2;
+    }
+    HeadlessTerminal& terminal = use_headless_terminal();
+    RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
+                           static_cast<uint32_t>(std::strtoul(argv[win ? 2 : 1], nullptr, 10))};
+    random_fix_seed(header.seed);
+    std::string recording = encode_header(header);
+    RecordingTerminal recorder(terminal, [&](const std::string& bytes) { recording += bytes; });
+    install_terminal(&recorder);
+
+    auto finish = [&] {
+        std::printf("],\n\"recording\": ");
+        print_string(recording);
+        std::printf("}\n");
+    };
+    // The player answers "-more-" with Space, and gives up after many keys.
+    // Given keys that run out before the game ends, the screens end there.
+    Player player(terminal);
+    bool more = false;
+    if (win) terminal.key_source = [&] { return terminal.keys_read > 100000 ? 'Q' : more ? ' ' : player.next_key(); };
+    else terminal.key_source = [&]() -> int { finish(); std::exit(0); };
+    for (int i = 2; !win && i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
+
+    std::printf("{\"screens\": [");
+    terminal.on_key_wait = [&](const ScreenBuffer& screen) {
+        std::string top = screen.row_text(0);
+        more = top.size() >= 6 && top.compare(top.size() - 6, 6, "-more-") == 0;
+        print_screen(screen, terminal.status_line, terminal.keys_read == 0);
+    };
+    int status = program_entry();
+    finish();
+    return status;
+}
