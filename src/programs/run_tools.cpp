@@ -53,9 +53,12 @@ void verify_recording(const std::string& path) {
     OpenedRecording opened = open_or_leave(path);
     HeadlessTerminal headless;
     replay_unwatched(headless, opened, [&](const ReplayTerminal& replay, int status) {
-        std::printf("seed %u, %ld keys, %ld turns, %ld dreams, %ld kills: %s\n", opened.header.seed,
+        std::string by = opened.header.game_version == GAME_VERSION
+                             ? ""
+                             : " (recorded by Drowsel " + opened.header.game_version + "; this is " + GAME_VERSION + ")";
+        std::printf("seed %u, %ld keys, %ld turns, %ld dreams, %ld kills: %s%s\n", opened.header.seed,
                     replay.keys_replayed(), run_tally.turns, run_tally.dreams, run_tally.kills,
-                    replay.outcome().c_str());
+                    replay.outcome().c_str(), by.c_str());
         if (std::fflush(stdout) != 0) std::exit(EXIT_RECORDING_PROBLEM);
         (void)status;
     });

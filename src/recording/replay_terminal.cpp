@@ -225,7 +225,6 @@ void ReplayTerminal::show_progress() {
 
 void ReplayTerminal::show_pause_line() {
     std::string line = "Paused after " + std::to_string(keys_) + " keys, " + std::to_string(pace_ms()) + " ms a key";
-    if (settings_.recorded_keys >= 0) line += " (of " + std::to_string(settings_.recorded_keys) + ")";
     inner_.show_status_line(with_hint(line, "Space goes on, . steps, + - pace, Q stops", "Space . + - Q").c_str());
 }
 

@@ -3,6 +3,7 @@
 // line, and the watcher's keys.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -140,7 +141,7 @@ TEST_F(Replay, AWholeRecordedVictoryIsShownAgainScreenForScreen) {
     EXPECT_EQ(replayed.status, 0) << replayed.problem;
     EXPECT_LE(archmage_hp, 0);
     EXPECT_TRUE(screens_match(won.screens, replayed.screens, won.screens.size()));
-    EXPECT_EQ(replayed.last_line, "End of the recording: the game is over. Press a key.");
+    EXPECT_EQ(replayed.last_line, "End of the recording: victory. Press a key.");
 }
 
 TEST_F(Replay, TheSameSeedAndKeysShowTheSameScreensAndAnotherSeedDoesNot) {
@@ -166,9 +167,9 @@ TEST_F(Replay, ARecordingCutShortPlaysUpToItsLastKey) {
     Replayed whole = replay(quit.bytes);
     for (const std::string& cut : {whole_lines, whole_lines + next_line.substr(0, 5)}) {
         Replayed replayed = replay(cut);
-        EXPECT_EQ(replayed.status, 0) << replayed.problem;
+        EXPECT_EQ(replayed.status, EXIT_CUT_SHORT) << replayed.problem;
         EXPECT_EQ(replayed.keys, keys);
-        EXPECT_EQ(replayed.last_line, "End of the recording: it was cut short here. Press a key.");
+        EXPECT_EQ(replayed.last_line, "End of the recording: cut short at key 41. Press a key.");
         // Every screen up to the one that waits for the first missing key.
         EXPECT_TRUE(screens_match(whole.screens, replayed.screens, replayed.screens.size()));
         EXPECT_GT(replayed.screens.size(), 20u);
@@ -179,15 +180,17 @@ TEST_F(Replay, TheWatcherPausesChangesThePaceAndStops) {
     Recorded quit = record_game(3, 60);
     std::vector<std::string> pause_lines;
     // At the first key: slower, pause; while paused: faster, go on. Two
-    // keys later: Q.
-    Replayed replayed = replay(quit.bytes, {'-', ' ', -1, -1, 'Q'}, {'+', ' '},
+    // keys later: one step, one more while paused, go on; then Q.
+    Replayed replayed = replay(quit.bytes, {'-', ' ', -1, -1, '.', 'Q'}, {'+', ' ', '.', ' '},
                                [&](const ScreenBuffer&, const std::string& line) { pause_lines.push_back(line); });
     EXPECT_EQ(replayed.status, 0);
-    EXPECT_EQ(replayed.keys, 3);
-    ASSERT_EQ(pause_lines.size(), 2u);
-    EXPECT_EQ(pause_lines[0], "Paused after 0 keys, 250 ms a key: Space goes on, + faster, - slower, Q stops");
+    EXPECT_EQ(replayed.keys, 6);
+    ASSERT_EQ(pause_lines.size(), 4u);
+    EXPECT_EQ(pause_lines[0], "Paused after 0 keys, 250 ms a key: Space goes on, . steps, + - pace, Q stops");
     EXPECT_NE(pause_lines[1].find(" 150 ms a key"), std::string::npos);
-    EXPECT_EQ(replayed.last_line, "");  // taken away when the replay went on
+    EXPECT_EQ(pause_lines[2].rfind("Paused after 4 keys", 0), 0u);
+    EXPECT_EQ(pause_lines[3].rfind("Paused after 5 keys", 0), 0u);
+    EXPECT_EQ(replayed.last_line, "Replay: key 7, 150 ms a key: Space pauses, . steps, + - pace, Q stops");
 }
 
 // ---- Bad recordings -----------------------------------------------------
@@ -241,7 +244,8 @@ struct BadInput {
 const BadInput BAD_INPUTS[] = {
     {"Missing", [](auto&) { return "/no/such/recording"; }, "No such file or directory"},
     {"Directory", [](auto&) { return "/"; }, "is a directory, not a recording"},
-    {"DevNull", [](auto&) { return "/dev/null"; }, "the file is empty"},
+    {"DevNull", [](auto&) { return "/dev/null"; }, "'/dev/null' is a device, not a recording file"},
+    {"Fifo", [](auto& path) { return mkfifo(path.c_str(), 0600) == 0 ? path : "mkfifo failed"; }, "is a FIFO"},
     {"Empty", [](auto& path) { return written(path, ""); }, "the file is empty"},
     {"NotARecording", [](auto& path) { return written(path, "GIF89a\x01"); }, "not a Drowsel recording"},
     {"GigabyteOfNoise", gigabyte_of_noise, "not a Drowsel recording"},
@@ -258,7 +262,7 @@ const BadInput BAD_INPUTS[] = {
      "differs from the recorded one), at key 20"},
     {"OtherGameVersion",
      [](auto& path) { return written(path, with_bad_check(replaced(short_game(), "game ", "game 0.0."), 20)); },
-     "made by a different version of Drowsel (0.0."},
+     "made by another version of Drowsel (0.0."},
     {"KeysAfterTheEnd", [](auto& path) { return written(path, short_game() + "k 32 00000000\n"); },
      "keys after the end"},
 };
