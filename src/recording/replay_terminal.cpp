@@ -121,7 +121,7 @@ int ReplayTerminal::read_key(const ScreenBuffer& screen) {
         upcoming(true);
         compare_check();
     }
-    const Record& next = upcoming(true);
+    const Record& next = upcoming(false);
     if (ends_recording(upcoming_status_)) {
         outcome_ = "cut short at key " + std::to_string(keys_ + 1);
         finish("End of the recording: " + outcome_ + ".", EXIT_CUT_SHORT);
@@ -205,12 +205,15 @@ void ReplayTerminal::handle_stop_key(int key) {
 // "Replay: key 13 of 345, 150 ms a key", naming the recording's version
 // when it is not this one.
 std::string ReplayTerminal::progress() const {
-    std::string what = header_.game_version == GAME_VERSION
-                           ? std::string("Replay")
-                           : "Replay of Drowsel " + header_.game_version + " (this is " + GAME_VERSION + ")";
-    std::string line = what + ": key " + std::to_string(keys_ + 1);
-    if (settings_.recorded_keys >= 0) line += " of " + std::to_string(settings_.recorded_keys);
-    return line + ", " + std::to_string(pace_ms()) + " ms a key";
+    std::string where = ": key " + std::to_string(keys_ + 1);
+    if (settings_.recorded_keys >= 0) where += " of " + std::to_string(settings_.recorded_keys);
+    where += ", " + std::to_string(pace_ms()) + " ms a key";
+    if (header_.game_version == GAME_VERSION) return "Replay" + where;
+    std::string version = header_.game_version;
+    std::string rest = " (this is " + std::string(GAME_VERSION) + ")" + where;
+    std::size_t room = SCREEN_COLS - std::string("Replay of Drowsel ").size() - rest.size();
+    if (version.size() > room) version = version.substr(0, room > 2 ? room - 2 : 0) + "..";
+    return "Replay of Drowsel " + version + rest;
 }
 
 void ReplayTerminal::show_progress() {
