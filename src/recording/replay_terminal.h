@@ -8,10 +8,9 @@
 //
 // While it plays, the status line says that this is a replay, its pace and
 // its progress (key N, "of M" when the recording is known to be complete).
-// Watcher's keys, read from the real terminal while a key's pause lasts
-// (REPLAY_KEYS_HELP says the same in words):
-// Space pauses and goes on, . steps one key (and pauses), + and - change the
-// pace, Q or q stops.
+// Watcher's keys, read from the real terminal while a key's pause lasts (the
+// same in --help, the README and the manual page): Space pauses and goes
+// on, . steps one key (and pauses), + and - change the pace, Q or q stops.
 //
 // The replay ends with a line on the last screen (the status line), waits
 // for a key, gives the terminal back and calls `leave` with the exit
@@ -39,8 +38,6 @@
 constexpr int REPLAY_DEFAULT_PACE_MS = 150;
 // How long a follower waits on the keyboard before it looks for more keys.
 constexpr int REPLAY_FOLLOW_POLL_MS = 100;
-// The watcher's keys, as --help, the README and the manual page give them.
-constexpr char REPLAY_KEYS_HELP[] = "Space pauses and goes on, . steps one key, + and - change the pace, Q stops";
 
 struct ReplaySettings {
     bool watched = true;
