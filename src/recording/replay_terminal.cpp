@@ -87,7 +87,7 @@ void ReplayTerminal::stop_on_mismatch() {
         if (settings_.watched) inner_.present(shown_);
     }
     stop(header_.game_version != GAME_VERSION
-             ? "this recording was made by another version of Drowsel (" + header_.game_version + "; this is " +
+             ? "recorded by another version of Drowsel (" + header_.game_version + "; this is " +
                    GAME_VERSION + ")"
              : recording_problem_text(RecordingStatus::check_mismatch, header_));
 }
@@ -151,7 +151,7 @@ void ReplayTerminal::shutdown() {
     outcome_ = archmage_hp <= 0 ? "victory" : "quit";
     if (ends_recording(upcoming_status_)) {
         // Every key is there, but not the end line: a run cut at its very end.
-        finish("End of the recording: " + outcome_ + ", but it was cut short before its end line.", EXIT_CUT_SHORT);
+        finish("End of the recording: " + outcome_ + ", cut short before its end line.", EXIT_CUT_SHORT);
     }
     if (upcoming_status_ != RecordingStatus::ok) stop(recording_problem_text(upcoming_status_, header_));
     // The recorded game must be over too, in the same state, with nothing

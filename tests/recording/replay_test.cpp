@@ -314,7 +314,7 @@ const BadInput BAD_INPUTS[] = {
      "differs from the recorded one), at key 20"},
     {"OtherGameVersion",
      [](auto& path) { return written(path, with_bad_check(replaced(short_game(), "game ", "game 0.0."), 20)); },
-     "made by another version of Drowsel (0.0."},
+     "recorded by another version of Drowsel (0.0."},
     {"KeysAfterTheEnd", [](auto& path) { return written(path, short_game() + "k 32 00000000\n"); },
      "keys after the end"},
 };
@@ -334,6 +334,9 @@ TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
         EXPECT_EQ(replayed.status, EXIT_RECORDING_PROBLEM);
         problem = replayed.problem;
         EXPECT_EQ(replayed.last_line.rfind("Stopped at key ", 0), 0u) << replayed.last_line;
+        // Whole, not cut to fit: the sentence ends before "Press a key.".
+        EXPECT_LE(replayed.last_line.size(), 80u);
+        EXPECT_EQ(replayed.last_line.substr(replayed.last_line.size() - 14), ". Press a key.") << replayed.last_line;
     }
     EXPECT_NE(problem.find(GetParam().message), std::string::npos) << problem;
     std::filesystem::remove(temporary);
