@@ -121,7 +121,7 @@ int ReplayTerminal::read_key(const ScreenBuffer& screen) {
         upcoming(true);
         compare_check();
     }
-    const Record& next = upcoming(false);
+    const Record& next = upcoming(true);
     if (ends_recording(upcoming_status_)) {
         outcome_ = "cut short at key " + std::to_string(keys_ + 1);
         finish("End of the recording: " + outcome_ + ".", EXIT_CUT_SHORT);
