@@ -70,7 +70,8 @@ RecordingFuzzOutcome replay_fuzz_recording(const uint8_t* data, std::size_t size
         outcome.status = left.status;
     }
     outcome.keys = replayer.keys_replayed();
-    if (outcome.broken.empty() && outcome.status != 0 && outcome.status != EXIT_RECORDING_PROBLEM)
+    if (outcome.broken.empty() && outcome.status != 0 && outcome.status != EXIT_RECORDING_PROBLEM &&
+        outcome.status != EXIT_CUT_SHORT)
         outcome.broken = "exit status " + std::to_string(outcome.status);
     if (outcome.broken.empty() && (outcome.status == EXIT_RECORDING_PROBLEM) == replayer.problem().empty())
         outcome.broken = "the status and the problem disagree";

@@ -7,6 +7,7 @@
 #include "game/out_of_memory.h"
 #include "game/random.h"
 #include "game/state.h"
+#include "game/tally.h"
 #include "screen/colours.h"
 #include "screen/console.h"
 #include "screen/messages.h"
@@ -119,6 +120,7 @@ void monster_step(Creature* m) {
 }
 
 void kill_monster(Creature* m) {
+    ++run_tally.kills;
     if (game.boss_mode == 0 && game.kill_count < STORY_LENGTH) {
         post_message(KILL_STORY[game.kill_count], COLOUR_LIGHT_CYAN);
         ++game.kill_count;

@@ -4,6 +4,7 @@
 
 #include "creatures/archmage.h"
 #include "creatures/monsters.h"
+#include "game/tally.h"
 #include "screen/messages.h"
 #include "world/map.h"
 
@@ -20,4 +21,5 @@ void reset_all_state() {
     std::memset(map, 0, sizeof map);
     std::memset(terrain_palette, 0, sizeof terrain_palette);
     last_message[0] = '\0';
+    run_tally = RunTally{};
 }

@@ -7,6 +7,7 @@
 #include "game/commands.h"
 #include "game/random.h"
 #include "game/state.h"
+#include "game/tally.h"
 #include "screen/colours.h"
 #include "screen/console.h"
 #include "screen/drawing.h"
@@ -59,6 +60,7 @@ int new_game() {
 }
 
 void reset_world() {
+    ++run_tally.dreams;
     reroll_terrain_kind(-1);
     regenerate_terrain(1);
     game.player_x = PLAYER_START_X;
@@ -73,6 +75,7 @@ void reset_world() {
 }
 
 int run_turn() {
+    ++run_tally.turns;
     draw_screen();
     game.energy += PLAYER_ENERGY_PER_TURN;
     purge_dead_monsters();

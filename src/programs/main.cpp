@@ -1,12 +1,16 @@
 // The play program: the game on the curses terminal. With no arguments it
 // plays as it always has (seeded from the clock, writing no files); the
-// options seed the game, record the run or replay a recording.
+// options seed the game, record the run, replay, follow, check or export a
+// recording.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 #include "recording/recording_file.h"
 #include "programs/options.h"
+#include "programs/run_tools.h"
 #include "game/program.h"
 #include "game/random.h"
 #include "recording/recording_terminal.h"
@@ -14,6 +18,7 @@
 #include "game/version.h"
 #include "screen/console.h"
 #include "screen/exit_status.h"
+#include "screen/screen_buffer.h"
 #include "backends/curses/curses_terminal.h"
 #include "backends/curses/terminal_restore.h"
 
@@ -42,15 +47,26 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
         std::exit(EXIT_RECORDING_PROBLEM);
     }
     random_fix_seed(header.seed);
-    bool write_failed = false;
-    RecordingTerminal recorder(*open_curses_terminal(), [&](const std::string& bytes) {
-        if (!write_failed && !write_to_recording(fd, bytes)) write_failed = true;
+    // A game that never starts (a terminal refused) leaves no file behind.
+    static std::string unstarted_path = options.record_path;
+    std::atexit([] {
+        if (!unstarted_path.empty()) unlink(unstarted_path.c_str());
+    });
+    Terminal* screen = open_curses_terminal();
+    unstarted_path.clear();
+    // A line the file refuses is said at once; the game goes on.
+    RecordingWriter writer(fd);
+    RecordingTerminal recorder(*screen, [&](const std::string& bytes) {
+        if (writer.write(bytes)) screen->show_status_line(writer.failure().substr(0, SCREEN_COLS).c_str());
     });
     install_terminal(&recorder);
     int status = program_entry();
-    if (write_failed) {
-        std::fprintf(stderr, "drowsel: the recording '%s' could not be written to the end\n",
-                     options.record_path.c_str());
+    bool closed = close(fd) == 0;
+    if (writer.failed()) {
+        std::fprintf(stderr, "drowsel: '%s': %s\n", options.record_path.c_str(), writer.failure().c_str());
+        status = EXIT_RECORDING_PROBLEM;
+    } else if (!closed) {
+        std::perror(("drowsel: '" + options.record_path + "' could not be closed").c_str());
         status = EXIT_RECORDING_PROBLEM;
     }
     std::exit(status);
@@ -61,17 +77,21 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
 [[noreturn]] void replay(const ProgramOptions& options) {
     OpenedRecording opened;
     std::string problem;
-    if (!open_recording_file(options.replay_path, opened, problem)) {
+    if (!open_recording_file(options.replay_path, opened, problem, options.follow)) {
         std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
         std::exit(EXIT_RECORDING_PROBLEM);
     }
     random_fix_seed(opened.header.seed);
+    ReplaySettings settings{true, options.follow, count_recorded_keys(opened.fd)};
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(*open_curses_terminal(), *opened.reader, opened.header, [&](int status) {
         if (!replayer->problem().empty())
             std::fprintf(stderr, "drowsel: '%s': %s\n", options.replay_path.c_str(), replayer->problem().c_str());
+        else if (status == EXIT_CUT_SHORT)
+            std::fprintf(stderr, "drowsel: '%s': the recording was %s\n", options.replay_path.c_str(),
+                         replayer->outcome().c_str());
         std::exit(status);
-    });
+    }, settings);
     replayer = &terminal;
     play(replayer);
 }
@@ -94,6 +114,8 @@ int main(int argc, char** argv) {
         case OptionsOutcome::play:
             break;
     }
+    if (!options.verify_path.empty()) verify_recording(options.verify_path);
+    if (!options.cast_path.empty()) export_cast(options.cast_path, options.cast_recording);
     if (!options.replay_path.empty()) replay(options);
     if (!options.record_path.empty()) record(options);
     if (options.seed_given) random_fix_seed(options.seed);

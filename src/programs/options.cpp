@@ -5,6 +5,8 @@
 namespace {
 
 enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_VERSION };
+// The options that check, follow or share a recording.
+enum RunOption { OPTION_FOLLOW = 1100, OPTION_VERIFY, OPTION_EXPORT_CAST };
 
 const option LONG_OPTIONS[] = {
     {"seed", required_argument, nullptr, OPTION_SEED},
@@ -12,6 +14,9 @@ const option LONG_OPTIONS[] = {
     {"replay", required_argument, nullptr, OPTION_REPLAY},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, OPTION_VERSION},
+    {"follow", no_argument, nullptr, OPTION_FOLLOW},
+    {"verify", required_argument, nullptr, OPTION_VERIFY},
+    {"export-cast", required_argument, nullptr, OPTION_EXPORT_CAST},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -59,6 +64,17 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 }
                 (choice == OPTION_RECORD ? options.record_path : options.replay_path) = optarg;
                 break;
+            case OPTION_FOLLOW:
+                options.follow = true;
+                break;
+            case OPTION_VERIFY:
+            case OPTION_EXPORT_CAST:
+                if (*optarg == '\0') {
+                    problem = word + " needs a file name";
+                    return OptionsOutcome::error;
+                }
+                (choice == OPTION_VERIFY ? options.verify_path : options.cast_path) = optarg;
+                break;
             case 'h':
                 help = true;
                 break;
@@ -76,6 +92,8 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 return OptionsOutcome::error;
         }
     }
+    // --export-cast OUT FILE: the one word left over is the recording.
+    if (!options.cast_path.empty() && optind < argc) options.cast_recording = argv[optind++];
     if (optind < argc) {
         problem = "unexpected argument '" + std::string(argv[optind]) + "'";
         return OptionsOutcome::error;
@@ -90,11 +108,28 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
         problem = "--seed cannot be used with --replay: the recording holds its seed";
         return OptionsOutcome::error;
     }
+    if (options.follow && options.replay_path.empty()) {
+        problem = "--follow goes with --replay FILE";
+        return OptionsOutcome::error;
+    }
+    if (!options.cast_path.empty() && options.cast_recording.empty()) {
+        problem = "--export-cast needs the cast to write and the recording: --export-cast OUT FILE";
+        return OptionsOutcome::error;
+    }
+    bool checking = !options.verify_path.empty() || !options.cast_path.empty();
+    if (checking && (!options.verify_path.empty() + !options.cast_path.empty() + !options.replay_path.empty() +
+                         !options.record_path.empty() + options.seed_given + options.follow >
+                     1)) {
+        problem = std::string(options.verify_path.empty() ? "--export-cast" : "--verify") +
+                  " goes alone: the recording holds everything it needs";
+        return OptionsOutcome::error;
+    }
     return OptionsOutcome::play;
 }
 
 const char* usage_text() {
-    return "Usage: drowsel [--seed N] [--record FILE | --replay FILE]\n"
+    return "Usage: drowsel [--seed N] [--record FILE | --replay FILE [--follow]]\n"
+           "       drowsel --verify FILE | --export-cast OUT FILE\n"
            "Drowsel (Skarnwold Gaiden), a small roguelike for an 80x23 terminal.\n"
            "With no options the game is seeded from the clock and writes no files.\n"
            "\n"
@@ -102,11 +137,19 @@ const char* usage_text() {
            "  --record FILE   write the run to FILE, key by key, as it is played;\n"
            "                  FILE must not exist yet\n"
            "  --replay FILE   show the run recorded in FILE; while it plays, Space\n"
-           "                  pauses and resumes, + and - change the pace, Q stops\n"
+           "                  pauses and goes on, . steps one key, + and - change\n"
+           "                  the pace, Q (or q) stops\n"
+           "  --follow        with --replay: watch a run while it is recorded, waiting\n"
+           "                  for more keys at the end of the file (FILE may be a FIFO)\n"
+           "  --verify FILE   replay FILE without a screen, as fast as it goes, and print\n"
+           "                  one line: seed, keys, turns, dreams, kills, how it ended\n"
+           "  --export-cast OUT FILE\n"
+           "                  write the run recorded in FILE as an asciicast v2 file OUT\n"
+           "                  (OUT must not exist yet)\n"
            "  -h, --help      show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n"
            "Exit status: 0 when the game or the replay is over, 2 for a bad command\n"
-           "line, 4 when a recording cannot be written or replayed; drowsel(6) lists\n"
-           "the others.\n";
+           "line, 4 when a recording cannot be written or replayed, 6 when a replayed\n"
+           "or verified recording was cut short; drowsel(6) lists the others.\n";
 }

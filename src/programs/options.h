@@ -9,6 +9,10 @@ struct ProgramOptions {
     uint32_t seed = 0;          // --seed N
     std::string record_path;    // --record FILE, empty without
     std::string replay_path;    // --replay FILE, empty without
+    bool follow = false;        // --follow, with --replay
+    std::string verify_path;    // --verify FILE
+    std::string cast_path;      // --export-cast OUT FILE: OUT
+    std::string cast_recording; // and FILE
 };
 
 enum class OptionsOutcome { play, help, version, error };

@@ -209,6 +209,7 @@ RecordingStatus RecordingReader::take(Decode decode) {
         buffer_.resize(had + READ_CHUNK);
         long got = source_(buffer_.data() + had, READ_CHUNK);
         buffer_.resize(had + (got > 0 ? static_cast<std::size_t>(got) : 0));
+        if (got == RECORDING_NOTHING_YET) return RecordingStatus::need_more;
         if (got < 0) return RecordingStatus::unreadable;
         if (got == 0) complete_ = true;
     }
@@ -224,7 +225,7 @@ RecordingStatus RecordingReader::next(Record& record) {
     RecordingStatus status = take([&record](std::string_view bytes, bool complete, std::size_t& used) {
         return decode_record(bytes, complete, record, used);
     });
-    if (ended_ && status != RecordingStatus::finished) return RecordingStatus::after_the_end;
+    if (ended_ && status != RecordingStatus::finished && status != RecordingStatus::need_more) return RecordingStatus::after_the_end;
     if (status == RecordingStatus::ok && record.kind == RecordKind::end) ended_ = true;
     return status;
 }

@@ -85,8 +85,12 @@ std::string recording_problem_text(RecordingStatus status, const RecordingHeader
 // Reads a recording from a source of bytes as it goes, keeping at most a
 // few kilobytes in memory. `source` fills `into` with up to `room` bytes
 // and returns how many (0 at the end, a negative number when reading
-// failed). Call read_header once, then next until it stops giving `ok`.
-// After `end` the reader checks that nothing follows.
+// failed, RECORDING_NOTHING_YET when the bytes so far are all there is but
+// more may come: the reader then says `need_more` and asks again next time).
+// Call read_header once, then next until it stops giving `ok`. After `end`
+// the reader checks that nothing follows.
+constexpr long RECORDING_NOTHING_YET = -2;
+
 class RecordingReader {
    public:
     using Source = std::function<long(char* into, std::size_t room)>;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "creatures/archmage.h"
 #include "game/state_check.h"
 #include "game/version.h"
 
@@ -19,6 +20,8 @@ constexpr int DEFAULT_PACE_STEP = [] {
 static_assert(DEFAULT_PACE_STEP < PACE_STEPS, "the default pace is one of the paces");
 
 constexpr int KEY_PAUSE = ' ';
+constexpr int KEY_STEP = '.';
+constexpr char PRESS_A_KEY[] = " Press a key.";
 
 bool ends_recording(RecordingStatus status) {
     return status == RecordingStatus::finished || status == RecordingStatus::cut_in_record;
@@ -27,32 +30,71 @@ bool ends_recording(RecordingStatus status) {
 // The short form of a problem for the status line: up to its details.
 std::string short_form(const std::string& text) { return text.substr(0, text.find(" (")); }
 
+// `base`, then the longest of the hints that still fits the status line.
+std::string with_hint(const std::string& base, const char* long_hint, const char* short_hint) {
+    for (const char* hint : {long_hint, short_hint}) {
+        std::string line = base + ": " + hint;
+        if (line.size() <= static_cast<std::size_t>(SCREEN_COLS)) return line;
+    }
+    return base.substr(0, SCREEN_COLS);
+}
+
 }  // namespace
 
 int ReplayTerminal::pace_ms() const { return PACES_MS[pace_step_]; }
 int ReplayTerminal::default_pace_step() { return DEFAULT_PACE_STEP; }
 
-Record& ReplayTerminal::upcoming() {
-    if (!have_upcoming_) {
+Record& ReplayTerminal::upcoming(bool wait) {
+    while (!have_upcoming_) {
         upcoming_status_ = reader_.next(upcoming_);
-        have_upcoming_ = true;
+        if (upcoming_status_ != RecordingStatus::need_more) {
+            have_upcoming_ = true;
+            break;
+        }
+        if (!wait) break;
+        // Following: the recorder has not written the line yet.
+        if (settings_.watched)
+            inner_.show_status_line(("Following: waiting for key " + std::to_string(keys_ + 1) +
+                                     " of the run; Q stops")
+                                        .c_str());
+        int key = inner_.read_key_within(shown_, REPLAY_FOLLOW_POLL_MS);
+        handle_stop_key(key);
     }
     return upcoming_;
 }
 
-// The state the last key led to, against the check the recording holds
-// for it (the next key's line, or the end line when the game is over).
-void ReplayTerminal::check_state() {
+// The state the last key led to is taken at the first screen after it (or
+// when the next key is asked for), and compared with the check the
+// recording holds for it: the next key's line.
+void ReplayTerminal::take_check() {
     check_due_ = false;
-    const Record& next = upcoming();
-    if (ends_recording(upcoming_status_)) return;  // nothing left to check against
-    if (upcoming_status_ != RecordingStatus::ok) stop(recording_problem_text(upcoming_status_, header_));
-    if (next.kind == RecordKind::key && next.check != state_check()) stop_on_mismatch();
+    pending_check_ = state_check();
+    check_pending_ = true;
+    if (settings_.follow) good_ = shown_;
+    compare_check();
+}
+
+void ReplayTerminal::compare_check() {
+    if (!check_pending_) return;
+    const Record& next = upcoming(false);
+    if (upcoming_status_ == RecordingStatus::need_more) return;  // following: checked when it comes
+    check_pending_ = false;
+    // Problems with the bytes, and their end, stop the replay when the key
+    // is asked for, over the screen in view; the end line is checked when
+    // the game is over.
+    if (upcoming_status_ == RecordingStatus::ok && next.kind == RecordKind::key && next.check != pending_check_)
+        stop_on_mismatch();
 }
 
 void ReplayTerminal::stop_on_mismatch() {
+    if (settings_.follow) {
+        // A follower shows screens before their check; the last good one
+        // comes back.
+        shown_ = good_;
+        if (settings_.watched) inner_.present(shown_);
+    }
     stop(header_.game_version != GAME_VERSION
-             ? "this recording was made by a different version of Drowsel (" + header_.game_version + "; this is " +
+             ? "recorded by another version of Drowsel (" + header_.game_version + "; this is " +
                    GAME_VERSION + ")"
              : recording_problem_text(RecordingStatus::check_mismatch, header_));
 }
@@ -61,6 +103,7 @@ void ReplayTerminal::stop_on_mismatch() {
 void ReplayTerminal::stop(const std::string& problem) {
     std::string where = "key " + std::to_string(keys_ + 1);
     problem_ = problem + ", at " + where;
+    outcome_ = "stopped at " + where + ": " + problem;
     finish("Stopped at " + where + ": " + short_form(problem) + ".", EXIT_RECORDING_PROBLEM);
 }
 
@@ -68,19 +111,36 @@ void ReplayTerminal::stop(const std::string& problem) {
 // check, so that a stop leaves the last good screen in view (a terminal
 // that repaints, on a resize or for the status line, repaints that one).
 void ReplayTerminal::present(const ScreenBuffer& screen) {
-    if (check_due_) check_state();
+    if (check_due_) take_check();
     shown_ = screen;
     inner_.present(shown_);
+    presented_ = true;
+    if (!started_) {
+        started_ = true;
+        show_progress();  // at once: a replay, and of which version
+    }
 }
 
 int ReplayTerminal::read_key(const ScreenBuffer& screen) {
-    if (check_due_) check_state();
+    if (check_due_) take_check();
     shown_ = screen;
-    const Record& next = upcoming();
-    if (ends_recording(upcoming_status_))
-        finish("End of the recording: it was cut short here.", 0);
+    if (check_pending_) {
+        upcoming(true);
+        compare_check();
+    }
+    const Record& next = upcoming(true);
+    if (ends_recording(upcoming_status_)) {
+        outcome_ = "cut short at key " + std::to_string(keys_ + 1);
+        finish("End of the recording: " + outcome_ + ".", EXIT_CUT_SHORT);
+    }
+    if (upcoming_status_ != RecordingStatus::ok) stop(recording_problem_text(upcoming_status_, header_));
     if (next.kind == RecordKind::end) stop_on_mismatch();  // the recorded game was over here
-    wait_for_pace();
+    if (settings_.watched) {
+        show_progress();
+        wait_for_pace();
+    } else {
+        inner_.sleep_ms(pace_ms());
+    }
     have_upcoming_ = false;
     check_due_ = true;
     ++keys_;
@@ -92,17 +152,23 @@ void ReplayTerminal::shutdown() {
         inner_.shutdown();
         return;
     }
-    if (check_due_) check_state();
-    const Record& last = upcoming();
-    if (upcoming_status_ == RecordingStatus::ok) {
-        // The recorded game must be over too, in the same state, with
-        // nothing after it.
-        if (last.kind != RecordKind::end || last.check != state_check()) stop_on_mismatch();
-        Record after;
-        RecordingStatus trailing = reader_.next(after);
-        if (trailing != RecordingStatus::finished) stop(recording_problem_text(trailing, header_));
+    if (check_due_) take_check();
+    check_pending_ = false;  // the end line holds this check
+    const Record& last = upcoming(true);
+    outcome_ = archmage_hp <= 0 ? "victory" : "quit";
+    if (ends_recording(upcoming_status_)) {
+        // Every key is there, but not the end line: a run cut at its very end.
+        finish("End of the recording: " + outcome_ + ", cut short before its end line.", EXIT_CUT_SHORT);
     }
-    finish("End of the recording: the game is over.", 0);
+    if (upcoming_status_ != RecordingStatus::ok) stop(recording_problem_text(upcoming_status_, header_));
+    // The recorded game must be over too, in the same state, with nothing
+    // after it.
+    if (last.kind != RecordKind::end || last.check != state_check()) stop_on_mismatch();
+    Record after;
+    RecordingStatus trailing = reader_.next(after);
+    if (trailing != RecordingStatus::finished && trailing != RecordingStatus::need_more)
+        stop(recording_problem_text(trailing, header_));
+    finish("End of the recording: " + outcome_ + ".", EXIT_DONE);
 }
 
 // Holds the key for the pace, reading the watcher's keys meanwhile (at
@@ -117,34 +183,72 @@ void ReplayTerminal::wait_for_pace() {
         if (key == -1) return;  // the pause is over
         if (key == KEY_PAUSE) {
             paused_ = !paused_;
-            if (paused_) show_pause_line();
-            else inner_.show_status_line("");
+            show_progress();
             if (!paused_) return;
+        } else if (key == KEY_STEP) {
+            // This one key, then paused before the next.
+            paused_ = true;
+            return;
         } else if (key == '+' || key == '-') {
             pace_step_ += key == '+' ? -1 : 1;
             pace_step_ = pace_step_ < 0 ? 0 : pace_step_ >= PACE_STEPS ? PACE_STEPS - 1 : pace_step_;
             until = Clock::now() + std::chrono::milliseconds(pace_ms());
-            if (paused_) show_pause_line();
-        } else if (key == 'Q' || key == 'q') {
-            finished_ = true;
-            inner_.shutdown();
-            leave_(0);
-            std::abort();  // `leave` does not return
+            show_progress();
+        } else {
+            handle_stop_key(key);
         }
     }
 }
 
+void ReplayTerminal::handle_stop_key(int key) {
+    if (key != 'Q' && key != 'q') return;
+    finished_ = true;
+    outcome_ = "stopped by the watcher at key " + std::to_string(keys_ + 1);
+    inner_.shutdown();
+    leave_(EXIT_DONE);
+    std::abort();  // `leave` does not return
+}
+
+// "Replay: key 13 of 345, 150 ms a key", naming the recording's version
+// when it is not this one.
+std::string ReplayTerminal::progress() const {
+    std::string where = ": key " + std::to_string(keys_ + 1);
+    if (settings_.recorded_keys >= 0) where += " of " + std::to_string(settings_.recorded_keys);
+    where += ", " + std::to_string(pace_ms()) + " ms a key";
+    if (header_.game_version == GAME_VERSION) return "Replay" + where;
+    std::string version = header_.game_version;
+    std::string rest = " (this is " + std::string(GAME_VERSION) + ")" + where;
+    std::size_t room = SCREEN_COLS - std::string("Replay of Drowsel ").size() - rest.size();
+    if (version.size() > room) version = version.substr(0, room > 2 ? room - 2 : 0) + "..";
+    return "Replay of Drowsel " + version + rest;
+}
+
+void ReplayTerminal::show_progress() {
+    if (!settings_.watched) return;
+    if (paused_) {
+        show_pause_line();
+        return;
+    }
+    inner_.show_status_line(
+        with_hint(progress(), "Space pauses, . steps, + - pace, Q stops", "Space . + - Q").c_str());
+}
+
 void ReplayTerminal::show_pause_line() {
-    std::string line = "Paused after " + std::to_string(keys_) + " keys, " + std::to_string(pace_ms()) +
-                       " ms a key: Space goes on, + faster, - slower, Q stops";
-    inner_.show_status_line(line.c_str());
+    std::string line = "Paused after " + std::to_string(keys_) + " keys, " + std::to_string(pace_ms()) + " ms a key";
+    inner_.show_status_line(with_hint(line, "Space goes on, . steps, + - pace, Q stops", "Space . + - Q").c_str());
 }
 
 void ReplayTerminal::finish(const std::string& line, int status) {
     finished_ = true;
-    std::string shown = line.size() + 13 <= SCREEN_COLS ? line + " Press a key." : line.substr(0, SCREEN_COLS);
-    inner_.show_status_line(shown.c_str());
-    inner_.read_key(shown_);
+    if (settings_.watched) {
+        // Nothing shown yet (a recording damaged at its first key): a clean
+        // screen under the line, not whatever the terminal held.
+        if (!presented_) inner_.present(shown_);
+        constexpr std::size_t room = SCREEN_COLS - (sizeof PRESS_A_KEY - 1);
+        std::string shown = (line.size() <= room ? line : line.substr(0, room)) + PRESS_A_KEY;
+        inner_.show_status_line(shown.c_str());
+        inner_.read_key(shown_);
+    }
     inner_.shutdown();
     leave_(status);
     std::abort();  // `leave` does not return

@@ -254,9 +254,9 @@ def scenario_record(ctx):
                   else "a blank screen")
     pane.send("Space")
     status_row = len(recorded.dump.screens[0]["bytes"])  # below the game's rows
-    paused = pane.wait_for("the pause line", lambda s: True if re.search(r"\d+", s.text(status_row))
+    paused = pane.wait_for("the pause line", lambda s: True if re.search(r"Paused after \d+", s.text(status_row))
                            else "the line below the game shows %r" % s.text(status_row))
-    keys = int(re.search(r"\d+", paused.text(status_row)).group())
+    keys = int(re.search(r"Paused after (\d+)", paused.text(status_row)).group(1))
     if keys > KEYS_BEFORE_PLAY:
         raise Failure("the replay paused after %d keys, in play already" % keys)
     watched = Game(ctx, pane, replayed(ctx, path, keys, ord("-"), ord("-")))

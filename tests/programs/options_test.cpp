@@ -32,6 +32,11 @@ TEST(Options, GoodCommandLines) {
     ProgramOptions replaying;
     EXPECT_EQ(parse({"--replay", "run.rec"}, replaying, problem), OptionsOutcome::play);
     EXPECT_EQ(replaying.replay_path, "run.rec");
+    ProgramOptions sharing;
+    EXPECT_EQ(parse({"--export-cast", "run.cast", "run.rec"}, sharing, problem), OptionsOutcome::play);
+    EXPECT_EQ(sharing.cast_path + " " + sharing.cast_recording, "run.cast run.rec");
+    EXPECT_EQ(parse({"--replay", "run.rec", "--follow"}, replaying, problem), OptionsOutcome::play);
+    EXPECT_TRUE(replaying.follow);
     EXPECT_EQ(parse({"--seed=0", "--help"}, options, problem), OptionsOutcome::help);
     EXPECT_EQ(parse({"--version"}, options, problem), OptionsOutcome::version);
 }
@@ -51,6 +56,10 @@ TEST(Options, EachMistakeIsNamedInOneLine) {
         {{"--record", "a", "--replay", "b"}, "cannot be used together"},
         {{"--replay", "b", "--seed", "3"}, "--seed cannot be used with --replay"},
         {{"play"}, "unexpected argument 'play'"},
+        {{"--follow"}, "--follow goes with --replay"},
+        {{"--verify", "a", "--seed", "3"}, "--verify goes alone"},
+        {{"--export-cast", "a.cast"}, "--export-cast needs the cast to write and the recording"},
+        {{"--export-cast", "a.cast", "a", "b"}, "unexpected argument 'b'"},
     };
     for (const auto& [words, expected] : mistakes) {
         ProgramOptions options;

@@ -3,8 +3,11 @@
 // line, and the watcher's keys.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,7 +39,12 @@ class ScreenLog : public HeadlessTerminal {
         HeadlessTerminal::present(screen);
         screens.push_back(screen);
     }
+    void show_status_line(const char* ascii) override {
+        HeadlessTerminal::show_status_line(ascii);
+        lines.push_back(ascii);
+    }
     std::vector<ScreenBuffer> screens;
+    std::vector<std::string> lines;  // every status line shown
 };
 
 bool same_screen(const ScreenBuffer& a, const ScreenBuffer& b) {
@@ -60,6 +68,7 @@ bool same_screen(const ScreenBuffer& a, const ScreenBuffer& b) {
 struct Recorded {
     std::string bytes;
     std::vector<ScreenBuffer> screens;
+    std::vector<std::size_t> screens_at_key;  // screens shown before each key was read
 };
 
 // The whole program, splash to exit, seeded with `seed`, the keys chosen
@@ -69,9 +78,12 @@ Recorded record_game(uint32_t seed, long key_limit) {
     random_fix_seed(seed);
     soak::SoakPlayer player(seed, 0);
     ScreenLog log;
-    log.on_key_wait = [&player](const ScreenBuffer& s) { player.watch(s); };
+    Recorded recorded{encode_header({RECORDING_FORMAT_VERSION, GAME_VERSION, seed}), {}, {}};
+    log.on_key_wait = [&](const ScreenBuffer& s) {
+        player.watch(s);
+        recorded.screens_at_key.push_back(log.screens.size());
+    };
     log.key_source = [&] { return log.keys_read > key_limit ? (log.keys_read % 2 ? 'Q' : ' ') : player.next_key(); };
-    Recorded recorded{encode_header({RECORDING_FORMAT_VERSION, GAME_VERSION, seed}), {}};
     RecordingTerminal recorder(log, [&](const std::string& line) { recorded.bytes += line; });
     install_terminal(&recorder);
     EXPECT_EQ(program_entry(), 0);
@@ -85,12 +97,14 @@ struct Replayed {
     std::string problem;
     std::string last_line;  // the status line at the end
     std::vector<ScreenBuffer> screens;
+    std::vector<std::string> lines;
 };
 
 // Replays what `reader` reads after `header`, on a headless terminal.
 Replayed replay_from(RecordingReader& reader, const RecordingHeader& header, std::deque<int> watcher_keys = {},
                      std::deque<int> paused_keys = {},
-                     std::function<void(const ScreenBuffer&, const std::string&)> on_pause = nullptr) {
+                     std::function<void(const ScreenBuffer&, const std::string&)> on_pause = nullptr,
+                     ReplaySettings settings = {}) {
     start_fresh();
     random_fix_seed(header.seed);
     ScreenLog log;
@@ -98,7 +112,7 @@ Replayed replay_from(RecordingReader& reader, const RecordingHeader& header, std
     log.keys = std::move(paused_keys);
     log.key_source = [] { return 'z'; };  // the key that ends the replay
     if (on_pause) log.on_key_wait = [&](const ScreenBuffer& s) { on_pause(s, log.status_line); };
-    ReplayTerminal replayer(log, reader, header, [](int status) { throw Left{status}; });
+    ReplayTerminal replayer(log, reader, header, [](int status) { throw Left{status}; }, settings);
     install_terminal(&replayer);
     Replayed replayed;
     try {
@@ -111,6 +125,7 @@ Replayed replay_from(RecordingReader& reader, const RecordingHeader& header, std
     replayed.problem = replayer.problem();
     replayed.last_line = log.status_line;
     replayed.screens = log.screens;
+    replayed.lines = log.lines;
     return replayed;
 }
 
@@ -140,7 +155,7 @@ TEST_F(Replay, AWholeRecordedVictoryIsShownAgainScreenForScreen) {
     EXPECT_EQ(replayed.status, 0) << replayed.problem;
     EXPECT_LE(archmage_hp, 0);
     EXPECT_TRUE(screens_match(won.screens, replayed.screens, won.screens.size()));
-    EXPECT_EQ(replayed.last_line, "End of the recording: the game is over. Press a key.");
+    EXPECT_EQ(replayed.last_line, "End of the recording: victory. Press a key.");
 }
 
 TEST_F(Replay, TheSameSeedAndKeysShowTheSameScreensAndAnotherSeedDoesNot) {
@@ -166,9 +181,9 @@ TEST_F(Replay, ARecordingCutShortPlaysUpToItsLastKey) {
     Replayed whole = replay(quit.bytes);
     for (const std::string& cut : {whole_lines, whole_lines + next_line.substr(0, 5)}) {
         Replayed replayed = replay(cut);
-        EXPECT_EQ(replayed.status, 0) << replayed.problem;
+        EXPECT_EQ(replayed.status, EXIT_CUT_SHORT) << replayed.problem;
         EXPECT_EQ(replayed.keys, keys);
-        EXPECT_EQ(replayed.last_line, "End of the recording: it was cut short here. Press a key.");
+        EXPECT_EQ(replayed.last_line, "End of the recording: cut short at key 41. Press a key.");
         // Every screen up to the one that waits for the first missing key.
         EXPECT_TRUE(screens_match(whole.screens, replayed.screens, replayed.screens.size()));
         EXPECT_GT(replayed.screens.size(), 20u);
@@ -179,15 +194,55 @@ TEST_F(Replay, TheWatcherPausesChangesThePaceAndStops) {
     Recorded quit = record_game(3, 60);
     std::vector<std::string> pause_lines;
     // At the first key: slower, pause; while paused: faster, go on. Two
-    // keys later: Q.
-    Replayed replayed = replay(quit.bytes, {'-', ' ', -1, -1, 'Q'}, {'+', ' '},
+    // keys later: one step, one more while paused, go on; then Q.
+    Replayed replayed = replay(quit.bytes, {'-', ' ', -1, -1, '.', 'Q'}, {'+', ' ', '.', ' '},
                                [&](const ScreenBuffer&, const std::string& line) { pause_lines.push_back(line); });
     EXPECT_EQ(replayed.status, 0);
-    EXPECT_EQ(replayed.keys, 3);
-    ASSERT_EQ(pause_lines.size(), 2u);
-    EXPECT_EQ(pause_lines[0], "Paused after 0 keys, 250 ms a key: Space goes on, + faster, - slower, Q stops");
+    EXPECT_EQ(replayed.keys, 6);
+    ASSERT_EQ(pause_lines.size(), 4u);
+    EXPECT_EQ(pause_lines[0], "Paused after 0 keys, 250 ms a key: Space goes on, . steps, + - pace, Q stops");
     EXPECT_NE(pause_lines[1].find(" " + std::to_string(REPLAY_DEFAULT_PACE_MS) + " ms a key"), std::string::npos);
-    EXPECT_EQ(replayed.last_line, "");  // taken away when the replay went on
+    EXPECT_EQ(pause_lines[2].rfind("Paused after 4 keys", 0), 0u);
+    EXPECT_EQ(pause_lines[3].rfind("Paused after 5 keys", 0), 0u);
+    EXPECT_EQ(replayed.last_line, "Replay: key 7, 150 ms a key: Space pauses, . steps, + - pace, Q stops");
+}
+
+// A replay that follows a recording as it is written: each line comes only
+// once the follower shows every screen the player saw before pressing that
+// key, so a follower that lagged a screen behind would wait for ever.
+TEST_F(Replay, AFollowerShowsEachScreenBeforeTheNextKeyIsWritten) {
+    Recorded quit = record_game(3, 60);
+    std::string_view bytes(quit.bytes);
+    std::size_t at = first_lines(quit.bytes, 3, 0).size();
+    ScreenLog follower;
+    long refused = 0;
+    RecordingReader reader([&](char* into, std::size_t) -> long {
+        std::size_t line = static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + at, '\n')) - 3;
+        std::size_t seen = line < quit.screens_at_key.size() ? quit.screens_at_key[line] : quit.screens.size();
+        if (at == bytes.size() || (follower.screens.size() < seen && ++refused < 100000))
+            return RECORDING_NOTHING_YET;
+        std::size_t n = bytes.find('\n', at) + 1 - at;
+        std::copy_n(bytes.begin() + at, n, into);
+        at += n;
+        return static_cast<long>(n);
+    });
+    start_fresh();
+    random_fix_seed(3);
+    follower.key_source = [] { return 'z'; };
+    ReplayTerminal replayer(follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3},
+                            [](int status) { throw Left{status}; }, ReplaySettings{true, true, -1});
+    install_terminal(&replayer);
+    int status = -1;
+    try {
+        program_entry();
+    } catch (const Left& left) {
+        status = left.status;
+    }
+    EXPECT_EQ(status, 0) << replayer.problem();
+    EXPECT_LT(refused, 100000) << "the follower lagged behind the player";
+    EXPECT_TRUE(screens_match(quit.screens, follower.screens, quit.screens.size()));
+    EXPECT_GE(follower.slept_ms, 62 * REPLAY_FOLLOW_POLL_MS);  // it waited for every line, never busily
+    EXPECT_EQ(follower.lines.back(), "End of the recording: quit. Press a key.");
 }
 
 // ---- Bad recordings -----------------------------------------------------
@@ -241,7 +296,8 @@ struct BadInput {
 const BadInput BAD_INPUTS[] = {
     {"Missing", [](auto&) { return "/no/such/recording"; }, "No such file or directory"},
     {"Directory", [](auto&) { return "/"; }, "is a directory, not a recording"},
-    {"DevNull", [](auto&) { return "/dev/null"; }, "the file is empty"},
+    {"DevNull", [](auto&) { return "/dev/null"; }, "'/dev/null' is a device, not a recording file"},
+    {"Fifo", [](auto& path) { return mkfifo(path.c_str(), 0600) == 0 ? path : "mkfifo failed"; }, "is a FIFO"},
     {"Empty", [](auto& path) { return written(path, ""); }, "the file is empty"},
     {"NotARecording", [](auto& path) { return written(path, "GIF89a\x01"); }, "not a Drowsel recording"},
     {"GigabyteOfNoise", gigabyte_of_noise, "not a Drowsel recording"},
@@ -258,7 +314,7 @@ const BadInput BAD_INPUTS[] = {
      "differs from the recorded one), at key 20"},
     {"OtherGameVersion",
      [](auto& path) { return written(path, with_bad_check(replaced(short_game(), "game ", "game 0.0."), 20)); },
-     "made by a different version of Drowsel (0.0."},
+     "recorded by another version of Drowsel (0.0."},
     {"KeysAfterTheEnd", [](auto& path) { return written(path, short_game() + "k 32 00000000\n"); },
      "keys after the end"},
 };
@@ -278,6 +334,9 @@ TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
         EXPECT_EQ(replayed.status, EXIT_RECORDING_PROBLEM);
         problem = replayed.problem;
         EXPECT_EQ(replayed.last_line.rfind("Stopped at key ", 0), 0u) << replayed.last_line;
+        // Whole, not cut to fit: the sentence ends before "Press a key.".
+        EXPECT_LE(replayed.last_line.size(), 80u);
+        EXPECT_EQ(replayed.last_line.substr(replayed.last_line.size() - 14), ". Press a key.") << replayed.last_line;
     }
     EXPECT_NE(problem.find(GetParam().message), std::string::npos) << problem;
     std::filesystem::remove(temporary);
@@ -300,6 +359,42 @@ TEST(RecordingFiles, ANewRecordingNeverReplacesAFile) {
     close(fd);
     EXPECT_EQ(read_text(path), "drowsel-recording 1\ngame 1.0.0\nseed 7\nk 32 abcdef01\n");
     std::filesystem::remove(path);
+
+    // A full disk: said once, with the key and the reason.
+    int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    RecordingWriter writer(full);
+    EXPECT_TRUE(writer.write(encode_key_record(32, 1)));
+    EXPECT_FALSE(writer.write(encode_key_record(32, 2)));
+    EXPECT_EQ(writer.failure(), "Recording stopped at key 1: No space left on device");
+    close(full);
+}
+
+// Every status line fits the 80 columns, the end line with its "Press a
+// key."; a recording of another version says so from the start, and one
+// damaged at its first key stops over the title.
+TEST_F(Replay, StatusLinesSayWhatPlaysAndFitTheRow) {
+    std::string other = short_game();
+    other.replace(other.find("game ") + 5, std::string(GAME_VERSION).size(), std::string(40, '9'));
+    RecordingReader reader(memory_source(other));
+    RecordingHeader header;
+    ASSERT_EQ(reader.read_header(header), RecordingStatus::ok);
+    Replayed replayed = replay_from(reader, header, {}, {}, nullptr, ReplaySettings{true, false, 123456});
+    ASSERT_FALSE(replayed.lines.empty());
+    EXPECT_EQ(replayed.lines.front().rfind("Replay of Drowsel 9999", 0), 0u) << replayed.lines.front();
+    EXPECT_NE(replayed.lines[3].find("of 123456"), std::string::npos) << replayed.lines[3];
+
+    std::string first_damaged = replaced(short_game(), "\nk ", "\nk 99999");
+    Replayed stopped = replay(first_damaged);
+    EXPECT_EQ(stopped.status, EXIT_RECORDING_PROBLEM);
+    EXPECT_EQ(stopped.last_line, "Stopped at key 1: this recording is damaged. Press a key.");
+    ASSERT_FALSE(stopped.screens.empty());
+    EXPECT_NE(stopped.screens.back().row_text(20).find("Press any key to start."), std::string::npos);
+
+    for (const Replayed* run : {&replayed, &stopped}) {
+        for (const std::string& line : run->lines) EXPECT_LE(line.size(), 80u) << line;
+        EXPECT_EQ(run->last_line.substr(run->last_line.size() - 12), "Press a key.");
+    }
 }
 
 }  // namespace

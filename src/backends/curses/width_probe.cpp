@@ -43,7 +43,9 @@ bool ambiguous_characters_wide(int input_fd, int output_fd) {
     size_t length = std::wcrtomb(encoded, PROBE, &state);
     if (length == static_cast<size_t>(-1) || wcwidth(PROBE) != 1) return false;
 
-    std::string request = "\r" + std::string(encoded, length) + "\x1b[6n\x1b[c";
+    // The probe is rubbed out after the questions and the cursor put back
+    // at the start of the row, where curses believes it is.
+    std::string request = "\r" + std::string(encoded, length) + "\x1b[6n\x1b[c\r  \r";
     if (write(output_fd, request.data(), request.size()) != static_cast<ssize_t>(request.size()))
         return false;
 

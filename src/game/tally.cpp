@@ -1,0 +1,3 @@
+#include "game/tally.h"
+
+RunTally run_tally;
