@@ -16,6 +16,7 @@
 #include "screen/exit_status.h"
 #include "backends/curses/curses_terminal.h"
 #include "backends/curses/terminal_restore.h"
+#include "text/language.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
 [[noreturn]] void record(const ProgramOptions& options) {
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            options.seed_given ? options.seed : static_cast<uint32_t>(std::time(nullptr))};
+    if (options.language == Language::english) header.language = language_name(Language::english);
     std::string problem;
     int fd = create_recording_file(options.record_path, header, problem);
     if (fd < 0) {
@@ -66,6 +68,14 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
         std::exit(EXIT_RECORDING_PROBLEM);
     }
     random_fix_seed(opened.header.seed);
+    // Shown in the language it was played in, unless --lang says otherwise;
+    // a language this build does not know is shown in Japanese.
+    Language language = Language::japanese;
+    if (options.language_given)
+        language = options.language;
+    else
+        parse_language_name(opened.header.language, language);
+    set_shown_language(language);
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(*open_curses_terminal(), *opened.reader, opened.header, [&](int status) {
         if (!replayer->problem().empty())
@@ -94,6 +104,7 @@ int main(int argc, char** argv) {
         case OptionsOutcome::play:
             break;
     }
+    set_shown_language(options.language);
     if (!options.replay_path.empty()) replay(options);
     if (!options.record_path.empty()) record(options);
     if (options.seed_given) random_fix_seed(options.seed);

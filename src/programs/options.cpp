@@ -4,12 +4,13 @@
 
 namespace {
 
-enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_VERSION };
+enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_LANG, OPTION_VERSION };
 
 const option LONG_OPTIONS[] = {
     {"seed", required_argument, nullptr, OPTION_SEED},
     {"record", required_argument, nullptr, OPTION_RECORD},
     {"replay", required_argument, nullptr, OPTION_REPLAY},
+    {"lang", required_argument, nullptr, OPTION_LANG},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, OPTION_VERSION},
     {nullptr, 0, nullptr, 0},
@@ -59,6 +60,13 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 }
                 (choice == OPTION_RECORD ? options.record_path : options.replay_path) = optarg;
                 break;
+            case OPTION_LANG:
+                options.language_given = true;
+                if (!parse_language_name(optarg, options.language)) {
+                    problem = "--lang takes ja or en, not '" + std::string(optarg) + "'";
+                    return OptionsOutcome::error;
+                }
+                break;
             case 'h':
                 help = true;
                 break;
@@ -94,15 +102,18 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
 }
 
 const char* usage_text() {
-    return "Usage: drowsel [--seed N] [--record FILE | --replay FILE]\n"
+    return "Usage: drowsel [--seed N] [--lang ja|en] [--record FILE | --replay FILE]\n"
            "Drowsel (Skarnwold Gaiden), a small roguelike for an 80x23 terminal.\n"
            "With no options the game is seeded from the clock and writes no files.\n"
            "\n"
            "  --seed N        seed the game with N (0 to 4294967295) instead of the clock\n"
+           "  --lang ja|en    show the texts of play in Japanese (ja, the default) or\n"
+           "                  in English (en); the game itself is the same in both\n"
            "  --record FILE   write the run to FILE, key by key, as it is played;\n"
            "                  FILE must not exist yet\n"
-           "  --replay FILE   show the run recorded in FILE; while it plays, Space\n"
-           "                  pauses and resumes, + and - change the pace, Q stops\n"
+           "  --replay FILE   show the run recorded in FILE, in the language it was\n"
+           "                  played in unless --lang says otherwise; while it plays,\n"
+           "                  Space pauses and resumes, + and - change the pace, Q stops\n"
            "  -h, --help      show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n"

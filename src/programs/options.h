@@ -4,11 +4,15 @@
 #include <cstdint>
 #include <string>
 
+#include "text/language.h"
+
 struct ProgramOptions {
     bool seed_given = false;
     uint32_t seed = 0;          // --seed N
     std::string record_path;    // --record FILE, empty without
     std::string replay_path;    // --replay FILE, empty without
+    bool language_given = false;
+    Language language = Language::japanese;  // --lang ja|en
 };
 
 enum class OptionsOutcome { play, help, version, error };
