@@ -167,7 +167,7 @@ const char* const phrase_templates[] = {
     "Death is knocking at the door, you know",
     "Behind you... is it the real one?",
     "Behind the behind... is it the real one?",
-    "Front kick. Feeble front kick. Front kick, like a thing [DESC]",
+    "Front kick. Feeble. Front kick. Like one [DESC]",
     "No reason to lose, anyway",
     "Ugufuguufuguu",
     "Drizzle. Coat. Glasses.",

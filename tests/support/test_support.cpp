@@ -7,6 +7,7 @@
 #include "game/state.h"
 #include "screen/console.h"
 #include "text/encoding.h"
+#include "text/language.h"
 #include "world/map.h"
 
 HeadlessTerminal& start_fresh(unsigned seed) {
@@ -14,6 +15,7 @@ HeadlessTerminal& start_fresh(unsigned seed) {
     reset_all_state();
     random_reset_controls();
     random_seed(seed);
+    set_shown_language(Language::japanese);
     return use_headless_terminal();
 }
 
