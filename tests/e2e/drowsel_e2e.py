@@ -19,6 +19,10 @@ Usage: drowsel_e2e.py --binary PATH SCENARIO [options]
           replay's keys, its last line and exit status
   killed  a run killed with SIGKILL while recording replays up to its
           last key
+  english the same seed and keys in Japanese and with --lang en, from the
+          title through early play and the archmage to the ending: the
+          same screens but for the texts; each run's recording replays in
+          the other language
 """
 
 import argparse
@@ -831,6 +835,145 @@ def scenario_killed(pane, expect):
         player.close()
 
 
+ENGLISH_SEED = "2024"
+# Early play typed into both languages alike: steps, ranged attacks, scrolls
+# read, a terrain shift and Spaces for whatever "-more-" comes.
+ENGLISH_EARLY_KEYS = ("l l l l Space k k a 6 Space a 8 Space g s Space d j j j Space h h a 2 Space "
+                      "y u b n Space 5 a 5 Space l l l l l l Space").split()
+ENDING_ROW = 4
+
+
+def texts_only_mismatch(japanese, english):
+    """None when `english` shows what `japanese` shows but for its texts:
+    rows 1 to 22 alike (on the ending pages all but rows 8 to 10), plain
+    ASCII on the message row, "-more-" on both or neither."""
+    ending = "YOU HAVE SLAIN" in japanese.text(ENDING_ROW, 0, GAME_COLS)
+    own = (8, 9, 10) if ending else (0,)
+    for row in range(GAME_ROWS):
+        if row in own:
+            text = english.text(row, 0, GAME_COLS)
+            if any(ord(ch) > 126 for ch in text if ch):
+                return "row %d of the English game is not plain ASCII: %r" % (row, text)
+            if (japanese.text(row, 0, GAME_COLS).strip() == "") != (text.strip() == ""):
+                return "row %d is blank in one language only: %r" % (row, text)
+            continue
+        for col in range(GAME_COLS):
+            if english.cell(row, col) != japanese.cell(row, col):
+                return "row %d col %d shows %r in English, %r in Japanese" % (
+                    row, col, english.cell(row, col), japanese.cell(row, col))
+    if japanese.text(0, 0, GAME_COLS).rstrip().endswith(MORE) != english.text(0, 0, GAME_COLS).rstrip().endswith(MORE):
+        return "-more- on the message row of one language only"
+    return None
+
+
+def both_settled(japanese, english, what):
+    """Both games' screens once they agree (each has taken the key)."""
+    deadline = time.monotonic() + WAIT_SECONDS
+    while True:
+        ja = japanese.wait_settled(what + " (Japanese)", lambda s: None)
+        en = english.wait_settled(what + " (English)", lambda s: None)
+        mismatch = texts_only_mismatch(ja, en)
+        if mismatch is None:
+            return ja, en
+        if time.monotonic() > deadline:
+            raise Failure("%s: %s\nJapanese:\n%s\nEnglish:\n%s" % (what, mismatch, ja.dump(), en.dump()))
+
+
+def archmage_or_monster(screen, palette):
+    """Offset (dx, dy) from the player of the archmage, or else of the nearest monster."""
+    found = []
+    for row in MAP_ROWS:
+        for col in MAP_COLS:
+            cell = screen.cell(row, col)
+            dx, dy = col - PLAYER_COL, row - PLAYER_ROW
+            if cell.ch == "@" and (dx, dy) != (0, 0) and cell.style == expected_style(13, palette):
+                return (dx, dy)
+            if cell.ch in MONSTERS:
+                found.append((max(abs(dx), abs(dy)), dx, dy))
+    return min(found)[1:] if found else None
+
+
+def keys_towards(screen, target):
+    """A shot when the target stands two or three cells away in a line, else
+    a step that brings it there, away from fire and creatures."""
+    sign = lambda v: (v > 0) - (v < 0)
+    key_of = {(dx, dy): key for key, dx, dy in ATTACK_DIRECTIONS}
+    ax, ay = target if target else (20, 0)
+    in_line = lambda x, y: x == 0 or y == 0 or abs(x) == abs(y)
+    distance = max(abs(ax), abs(ay))
+    if target and 2 <= distance <= 3 and in_line(ax, ay):
+        return ["a", key_of[(sign(ax), sign(ay))]]
+    best, best_score = None, None
+    for (dx, dy), key in key_of.items():
+        cell = screen.cell(PLAYER_ROW + dy, PLAYER_COL + dx)
+        if cell.ch == "!" or cell.ch in MONSTERS or cell.ch == "@":
+            continue
+        nx, ny = ax - dx, ay - dy
+        nd = max(abs(nx), abs(ny))
+        score = -abs(nd - 3) * 10 - (100 if nd < 2 else 0) + (50 if in_line(nx, ny) and 2 <= nd <= 3 else 0)
+        if best_score is None or score > best_score:
+            best, best_score = key, score
+    if best is None:
+        return [key_of[(sign(ax), sign(ay))]] if distance == 1 else ["."]
+    return [best]
+
+
+def scenario_english(pane, expect):
+    workdir = pane.workdir
+    paths = {lang: os.path.join(workdir, "%s.rec" % lang) for lang in ("ja", "en")}
+    japanese = pane.another("--seed", ENGLISH_SEED, "--record", paths["ja"])
+    english = pane.another("--seed", ENGLISH_SEED, "--lang", "en", "--record", paths["en"])
+    try:
+        japanese.wait_for("the title page", lambda s: title_mismatch(expect, s))
+        english.wait_for("the title page", lambda s: title_mismatch(expect, s))
+        keys = ["x"] + ["Space"] * 6 + ["C-e", "C-o", "C-x"] + ENGLISH_EARLY_KEYS
+        screen, typed, mores = None, 0, 0
+        while True:
+            last_page = screen is not None and screen.text(17, 36, 7) == "The end"
+            if last_page:
+                if "I thank you." not in english_screen.dump():
+                    raise Failure("the last ending page is not in English\n" + english_screen.dump())
+                keys = ["x"]
+            elif not keys:
+                top = screen.text(0, 0, GAME_COLS).rstrip()
+                if "YOU HAVE SLAIN" in screen.text(ENDING_ROW, 0, GAME_COLS) or top.endswith(MORE):
+                    keys = ["Space"]
+                else:
+                    target = archmage_or_monster(screen, expect.palette)
+                    keys = (["C-x"] if screen.text(KILL_BAR_ROW, 0, 1) != "*" else []) + keys_towards(screen, target)
+            key = keys.pop(0)
+            typed += 1
+            if typed > 3000:
+                raise Failure("no victory after 3000 keys\n" + screen.dump())
+            japanese.send(key)
+            english.send(key)
+            if last_page:
+                break
+            screen, english_screen = both_settled(japanese, english, "the screens after key %d (%s)" % (typed, key))
+            mores += screen.text(0, 0, GAME_COLS).rstrip().endswith(MORE)
+        japanese.expect_exit_status(0)
+        english.expect_exit_status(0)
+        if mores < 10:
+            raise Failure("only %d -more- prompts in %d keys" % (mores, typed))
+    finally:
+        japanese.close()
+        english.close()
+    # Each recording replays to its end in the other language.
+    for path, lang in ((paths["en"], None), (paths["ja"], "en")):
+        player = pane.another("--replay", path, *(("--lang", lang) if lang else ()))
+        try:
+            player.wait_for("the replayed title", lambda s: None if "vornik presents" in s.dump() else "not yet")
+            player.send("+", "+", "+", "+")
+            last = player.wait_for("the end of the replay", lambda s: status_line_mismatch(
+                s, "End of the recording: the game is over. Press a key."), timeout=240)
+            if "The end" not in last.dump() or "I thank you." not in last.dump():
+                raise Failure("the replay of %s did not end on the English ending\n%s" % (path, last.dump()))
+            player.send("z")
+            player.expect_exit_status(0)
+        finally:
+            player.close()
+
+
 def run_signals(args, expect, workdir):
     """Each fatal signal gives the terminal back and ends the game by that
     signal; signals ignored at start stay ignored."""
@@ -918,7 +1061,8 @@ def run_failures(args, expect, workdir):
 
 SCENARIOS = {"play": scenario_play, "small": scenario_small, "signal": scenario_signal,
              "keys": scenario_keys, "signals": run_signals, "refusals": run_refusals,
-             "failures": run_failures, "record": scenario_record, "killed": scenario_killed}
+             "failures": run_failures, "record": scenario_record, "killed": scenario_killed,
+             "english": scenario_english}
 # The keys scenario plays a fixed world: one whose ground shows every step
 # even without colours (the seed decides the terrain glyphs), with no monster
 # in the way.
