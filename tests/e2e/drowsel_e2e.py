@@ -866,9 +866,19 @@ def texts_only_mismatch(japanese, english):
     return None
 
 
-def both_settled(japanese, english, what):
-    """Both games' screens once they agree (each has taken the key)."""
+def keys_recorded(path):
+    with open(path) as f:
+        return sum(1 for line in f if line.startswith("k "))
+
+
+def both_settled(japanese, english, what, paths=None, typed=0):
+    """Both games' screens once they agree, after each has read `typed` keys
+    (its recording says so: a key is written the moment it is read)."""
     deadline = time.monotonic() + WAIT_SECONDS
+    while paths and any(keys_recorded(path) < typed for path in paths):
+        if time.monotonic() > deadline:
+            raise Failure("%s: the games have not read key %d" % (what, typed))
+        time.sleep(POLL_SECONDS)
     while True:
         ja = japanese.wait_settled(what + " (Japanese)", lambda s: None)
         en = english.wait_settled(what + " (English)", lambda s: None)
@@ -949,7 +959,8 @@ def scenario_english(pane, expect):
             english.send(key)
             if last_page:
                 break
-            screen, english_screen = both_settled(japanese, english, "the screens after key %d (%s)" % (typed, key))
+            screen, english_screen = both_settled(japanese, english, "the screens after key %d (%s)" % (typed, key),
+                                                  paths.values(), typed)
             mores += screen.text(0, 0, GAME_COLS).rstrip().endswith(MORE)
         japanese.expect_exit_status(0)
         english.expect_exit_status(0)
