@@ -65,7 +65,7 @@ const char* const kill_story[] = {
     "suck a ghost clone into a computer and make it do something.",
     "That's about the size of it, I think.",
     "I, who am a clone of myself.",
-    "Has that I been cloned all over again?",
+    "Has that me been cloned all over again?",
     "Am I to wander the net forever?",
     "Anyway, I have to get out. So I think.",
     "Do I think so because I am programmed to think so?",
