@@ -182,7 +182,11 @@
   });
 
   const newGame = document.getElementById('new-game');
-  newGame.addEventListener('click', () => { window.location.href = window.location.pathname; });
+  // A new game keeps the language the page was opened in.
+  newGame.addEventListener('click', () => {
+    const lang = new URLSearchParams(window.location.search).get('lang');
+    window.location.href = window.location.pathname + (lang ? '?lang=' + encodeURIComponent(lang) : '');
+  });
 
   // The run being played is recorded as it goes (the recording format of
   // the terminal build); it can be downloaded at any time.
@@ -241,6 +245,35 @@
     }
   }
 
+  // The language switch: the same page in the other language, keeping the
+  // seed of the game being played (or the recording being watched).
+  const languageButtons = {};
+  function showLanguage(current) {
+    for (const lang in languageButtons) languageButtons[lang].disabled = lang === current;
+  }
+  function languageSwitch() {
+    const box = document.createElement('span');
+    box.id = 'language';
+    for (const [lang, label] of [['ja', '日本語'], ['en', 'English']]) {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.lang = lang;
+      button.textContent = label;
+      languageButtons[lang] = button;
+      button.addEventListener('click', () => {
+        const next = new URLSearchParams(window.location.search);
+        next.set('lang', lang);
+        const seed = (recording.match(/^seed (\d+)$/m) || [])[1];
+        if (!watching && seed !== undefined) next.set('seed', seed);
+        window.location.href = window.location.pathname + '?' + next.toString();
+      });
+      box.appendChild(button);
+    }
+    document.getElementById('bar').appendChild(box);
+    showLanguage(params.get('lang') === 'en' ? 'en' : 'ja');
+  }
+  languageSwitch();
+
   function gameOver(won) {
     page.over = true;
     page.won = won;
@@ -268,6 +301,7 @@
     drowselRecord: (text) => { recording += text; page.recording = recording; },
     drowselReplayText: replayText,
     drowselOver: gameOver,
+    drowselLanguage: showLanguage,  // the language the game shows its texts in
     drowselReplayOver: replayOver,
     printErr: (text) => console.warn(text),
     onAbort: (what) => { statusEl.textContent = 'The game stopped: ' + what; },

@@ -8,7 +8,7 @@
 #include "screen/drawing.h"
 #include "screen/messages.h"
 #include "screen/pages.h"
-#include "text/encoding.h"
+#include "text/game_texts.h"
 #include "text/phrases.h"
 #include "game/turn.h"
 #include "world/map.h"
@@ -19,7 +19,6 @@ int32_t archmage_hp;
 namespace {
 
 constexpr int PLACEMENT_TRIES = 201;
-constexpr const char* MOCKING_VOICE = "大魔法使いの嘲る声が聞える――";
 
 int squared_distance_to_player(int x, int y) {
     int dx = x - game.player_x;
@@ -44,12 +43,12 @@ void escape(Creature* c) {
     c->kind = KIND_DEAD;
     game.boss_mode = 0;
     reset_world();
-    post_message(sjis("逃走した――"), COLOUR_MAGENTA);
-    post_message(sjis(MOCKING_VOICE), COLOUR_LIGHT_MAGENTA);
+    post_message(shown_text(GameText::archmage_fled), COLOUR_MAGENTA);
+    post_message(shown_text(GameText::mocking_voice), COLOUR_LIGHT_MAGENTA);
 }
 
 void cast_fire_pillars() {
-    post_message(sjis("大魔法使いが火柱の幻出を使った！"), COLOUR_LIGHT_RED);
+    post_message(shown_text(GameText::fire_spell), COLOUR_LIGHT_RED);
     place_fire_pillars(random_below(6) + 3);
 }
 
@@ -62,9 +61,9 @@ void shout() {
 void teleport(Creature* c) {
     place_archmage(c);
     if (random_below(3) != 0)
-        post_message(sjis("大魔法使い「フハハハハ！！」"), COLOUR_MAGENTA);
+        post_message(shown_text(GameText::short_laugh), COLOUR_MAGENTA);
     else
-        post_message(sjis("大魔法使い「フハハハハハハ！！」"), COLOUR_LIGHT_MAGENTA);
+        post_message(shown_text(GameText::long_laugh), COLOUR_LIGHT_MAGENTA);
 }
 
 // Walks straight at the player; a monster in the way is destroyed instead,
@@ -79,8 +78,8 @@ void chase(Creature* c) {
         return;
     }
     if (is_player_at(tx, ty)) {
-        post_message(sjis("大魔法使いの攻撃が直撃した！"), COLOUR_LIGHT_MAGENTA);
-        post_message(sjis(MOCKING_VOICE), COLOUR_LIGHT_MAGENTA);
+        post_message(shown_text(GameText::archmage_strike), COLOUR_LIGHT_MAGENTA);
+        post_message(shown_text(GameText::mocking_voice), COLOUR_LIGHT_MAGENTA);
         c->kind = KIND_DEAD;
         game.boss_mode = 0;
         game.restart_pending = 1;
@@ -95,11 +94,11 @@ void defeat(Creature* c) {
     scorch_area(c);
     c->kind = KIND_DEAD;
     clear_monsters();
-    post_message(sjis("純粋なる魔力の波動が大魔法使いを焼いた！"), COLOUR_LIGHT_CYAN);
-    post_message(sjis("大魔法使い「グホッ！」"), COLOUR_LIGHT_MAGENTA);
+    post_message(shown_text(GameText::defeat_burned), COLOUR_LIGHT_CYAN);
+    post_message(shown_text(GameText::defeat_groan), COLOUR_LIGHT_MAGENTA);
     draw_screen();
-    post_message(sjis("大魔法使いを倒した！"), COLOUR_LIGHT_CYAN);
-    post_message(sjis("勝利した！"), COLOUR_LIGHT_CYAN);
+    post_message(shown_text(GameText::defeat_slain), COLOUR_LIGHT_CYAN);
+    post_message(shown_text(GameText::victory), COLOUR_LIGHT_CYAN);
     console_read_key();
     ending_screen();
     game.run_state = RUN_OVER;
@@ -152,13 +151,13 @@ void archmage_act(Creature* c) {
 
 void hit_archmage(Creature* c, int damage) {
     if (damage >= MELEE_DAMAGE) {
-        post_message(sjis("大魔法使いをブッ叩いた！"), COLOUR_LIGHT_CYAN);
+        post_message(shown_text(GameText::melee_blow), COLOUR_LIGHT_CYAN);
         if (random_below(3) == 0) {
-            post_message(sjis("＊グッド・ショット＊"), COLOUR_LIGHT_CYAN);
+            post_message(shown_text(GameText::good_shot), COLOUR_LIGHT_CYAN);
             damage += 6;
         }
     } else {
-        post_message(sjis("魔力を込めて大魔法使いをひっぱたいた！"), COLOUR_LIGHT_CYAN);
+        post_message(shown_text(GameText::ranged_blow), COLOUR_LIGHT_CYAN);
     }
     archmage_hp -= damage;
     game.kill_count -= damage;

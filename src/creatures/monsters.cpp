@@ -122,7 +122,7 @@ void monster_step(Creature* m) {
 void kill_monster(Creature* m) {
     ++run_tally.kills;
     if (game.boss_mode == 0 && game.kill_count < STORY_LENGTH) {
-        post_message(KILL_STORY[game.kill_count], COLOUR_LIGHT_CYAN);
+        post_message(shown_list(KILL_STORY)[game.kill_count], COLOUR_LIGHT_CYAN);
         ++game.kill_count;
         scorch_area(m);
         m->kind = KIND_DEAD;

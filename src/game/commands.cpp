@@ -7,7 +7,7 @@
 #include "screen/console.h"
 #include "screen/drawing.h"
 #include "screen/messages.h"
-#include "text/encoding.h"
+#include "text/game_texts.h"
 #include "text/phrases.h"
 #include "world/map.h"
 #include "world/scrolling.h"
@@ -108,7 +108,7 @@ int ask_direction(const char* prompt) {
 }
 
 void ranged_attack() {
-    int d = ask_direction(sjis("どの方向に攻撃？"));
+    int d = ask_direction(shown_text(GameText::attack_prompt));
     if (d == DIRECTION_NONE) return;
     int x = game.player_x;
     int y = game.player_y;
@@ -117,7 +117,7 @@ void ranged_attack() {
         y += DIR_DY[d];
         if (in_bounds(x, y) && strike_creature_at(x, y, RANGED_DAMAGE)) return;
     }
-    post_message(sjis("攻撃は空を切った"), COLOUR_WHITE);
+    post_message(shown_text(GameText::attack_missed), COLOUR_WHITE);
 }
 
 void pick_up_scroll() {

@@ -12,7 +12,7 @@
 #include "screen/console.h"
 #include "screen/drawing.h"
 #include "screen/messages.h"
-#include "text/encoding.h"
+#include "text/game_texts.h"
 #include "text/phrases.h"
 #include "world/map.h"
 
@@ -21,16 +21,20 @@ namespace {
 constexpr int PLAYER_ENERGY_PER_TURN = 50;
 
 void play_intro() {
-    post_format("%s", sjis("目をさますと　何かに囚われているような気がした"));
-    post_format("%s", sjis("まだ夢が続いている　という感覚"));
-    post_format("%s", sjis("悪い夢の中の　さらにその中で　眠っていたのか"));
-    post_message(sjis("マイクテステス。"), COLOUR_YELLOW);
+    post_format("%s", shown_text(GameText::intro_waking));
+    post_format("%s", shown_text(GameText::intro_dream_goes_on));
+    post_format("%s", shown_text(GameText::intro_asleep_in_a_dream));
+    post_message(shown_text(GameText::intro_mic_test), COLOUR_YELLOW);
+    // The word is shuffled in Japanese whatever the language, so that both
+    // make the same draws; English shows the shuffle in romaji.
     char word[100];
-    std::snprintf(word, sizeof word, "%s", sjis("じゅんれつとし"));
+    std::snprintf(word, sizeof word, "%s", intro_word());
     kanji_syaffuru(word);
-    post_message(word, COLOUR_YELLOW);
-    post_message(sjis("え、もう始まってるの？"), COLOUR_YELLOW);
-    post_message(sjis("つまり　これは悪い夢の一種だと思う"), COLOUR_LIGHT_RED);
+    char shown[100];
+    show_shuffled_word(shown, sizeof shown, word);
+    post_message(shown, COLOUR_YELLOW);
+    post_message(shown_text(GameText::intro_started_already), COLOUR_YELLOW);
+    post_message(shown_text(GameText::intro_bad_dream), COLOUR_LIGHT_RED);
 }
 
 // The archmage gathers energy every turn without a death, in play or not,

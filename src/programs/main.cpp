@@ -21,6 +21,7 @@
 #include "screen/screen_buffer.h"
 #include "backends/curses/curses_terminal.h"
 #include "backends/curses/terminal_restore.h"
+#include "text/language.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
 [[noreturn]] void record(const ProgramOptions& options) {
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            options.seed_given ? options.seed : static_cast<uint32_t>(std::time(nullptr))};
+    if (options.language == Language::english) header.language = language_name(Language::english);
     std::string problem;
     int fd = create_recording_file(options.record_path, header, problem);
     if (fd < 0) {
@@ -82,6 +84,14 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
         std::exit(EXIT_RECORDING_PROBLEM);
     }
     random_fix_seed(opened.header.seed);
+    // Shown in the language it was played in, unless --lang says otherwise;
+    // a language this build does not know is shown in Japanese.
+    Language language = Language::japanese;
+    if (options.language_given)
+        language = options.language;
+    else
+        parse_language_name(opened.header.language, language);
+    set_shown_language(language);
     ReplaySettings settings{true, options.follow, count_recorded_keys(opened.fd)};
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(*open_curses_terminal(), *opened.reader, opened.header, [&](int status) {
@@ -114,8 +124,9 @@ int main(int argc, char** argv) {
         case OptionsOutcome::play:
             break;
     }
+    set_shown_language(options.language);
     if (!options.verify_path.empty()) verify_recording(options.verify_path);
-    if (!options.cast_path.empty()) export_cast(options.cast_path, options.cast_recording);
+    if (!options.cast_path.empty()) export_cast(options.cast_path, options.cast_recording, options.language_given);
     if (!options.replay_path.empty()) replay(options);
     if (!options.record_path.empty()) record(options);
     if (options.seed_given) random_fix_seed(options.seed);

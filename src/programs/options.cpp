@@ -4,7 +4,7 @@
 
 namespace {
 
-enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_VERSION };
+enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_LANG, OPTION_VERSION };
 // The options that check, follow or share a recording.
 enum RunOption { OPTION_FOLLOW = 1100, OPTION_VERIFY, OPTION_EXPORT_CAST };
 
@@ -12,6 +12,7 @@ const option LONG_OPTIONS[] = {
     {"seed", required_argument, nullptr, OPTION_SEED},
     {"record", required_argument, nullptr, OPTION_RECORD},
     {"replay", required_argument, nullptr, OPTION_REPLAY},
+    {"lang", required_argument, nullptr, OPTION_LANG},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, OPTION_VERSION},
     {"follow", no_argument, nullptr, OPTION_FOLLOW},
@@ -75,6 +76,13 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 }
                 (choice == OPTION_VERIFY ? options.verify_path : options.cast_path) = optarg;
                 break;
+            case OPTION_LANG:
+                options.language_given = true;
+                if (!parse_language_name(optarg, options.language)) {
+                    problem = "--lang takes ja or en, not '" + std::string(optarg) + "'";
+                    return OptionsOutcome::error;
+                }
+                break;
             case 'h':
                 help = true;
                 break;
@@ -128,15 +136,18 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
 }
 
 const char* usage_text() {
-    return "Usage: drowsel [--seed N] [--record FILE | --replay FILE [--follow]]\n"
-           "       drowsel --verify FILE | --export-cast OUT FILE\n"
+    return "Usage: drowsel [--seed N] [--lang ja|en] [--record FILE | --replay FILE [--follow]]\n"
+           "       drowsel --verify FILE | [--lang ja|en] --export-cast OUT FILE\n"
            "Drowsel (Skarnwold Gaiden), a small roguelike for an 80x23 terminal.\n"
            "With no options the game is seeded from the clock and writes no files.\n"
            "\n"
            "  --seed N        seed the game with N (0 to 4294967295) instead of the clock\n"
+           "  --lang ja|en    show the texts of play in Japanese (ja, the default) or\n"
+           "                  in English (en); the game itself is the same in both\n"
            "  --record FILE   write the run to FILE, key by key, as it is played;\n"
            "                  FILE must not exist yet\n"
-           "  --replay FILE   show the run recorded in FILE; while it plays, Space\n"
+           "  --replay FILE   show the run recorded in FILE, in the language it was\n"
+           "                  played in unless --lang says otherwise; while it plays, Space\n"
            "                  pauses and goes on, . steps one key, + and - change\n"
            "                  the pace, Q (or q) stops\n"
            "  --follow        with --replay: watch a run while it is recorded, waiting\n"

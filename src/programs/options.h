@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "text/language.h"
+
 struct ProgramOptions {
     bool seed_given = false;
     uint32_t seed = 0;          // --seed N
@@ -13,6 +15,8 @@ struct ProgramOptions {
     std::string verify_path;    // --verify FILE
     std::string cast_path;      // --export-cast OUT FILE: OUT
     std::string cast_recording; // and FILE
+    bool language_given = false;
+    Language language = Language::japanese;  // --lang ja|en
 };
 
 enum class OptionsOutcome { play, help, version, error };

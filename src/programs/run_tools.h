@@ -13,5 +13,7 @@
 // Writes the asciicast of the recording at `path` to `out`, which must not
 // exist; the statuses are verify_recording's. A cast is left behind for a
 // recording cut short (it shows the run up to the cut), never for a damaged
-// one or one that could not be written whole.
-[[noreturn]] void export_cast(const std::string& out, const std::string& path);
+// one or one that could not be written whole. The cast shows the language
+// the run was played in, unless `language_given` (the shown language then
+// stays as the command line set it).
+[[noreturn]] void export_cast(const std::string& out, const std::string& path, bool language_given);

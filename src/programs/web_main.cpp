@@ -2,7 +2,9 @@
 // memory so that the page can offer the run's recording; or, when the page
 // was opened with a recording (from a file or a link), that recording
 // replayed with the same replay as the terminal build's.
-// The page's address may fix the seed (?seed=N); when the game is over the
+// The page's address may fix the seed (?seed=N) and the language of the
+// texts (?lang=en or ?lang=ja; a replay is otherwise shown in the language
+// its recording names); when the game is over the
 // page is told whether the archmage was slain.
 #include <emscripten.h>
 
@@ -19,12 +21,19 @@
 #include "screen/console.h"
 #include "screen/exit_status.h"
 #include "backends/browser/web_terminal.h"
+#include "text/language.h"
 
 // The seed of ?seed=N (0..4294967295, digits only), or -1 for none.
 EM_JS(double, page_seed, (), {
     const text = new URLSearchParams(window.location.search).get('seed');
     return text !== null && /^[0-9]{1,10}$/.test(text) && Number(text) <= 4294967295 ? Number(text) : -1;
 });
+// The language of ?lang=: 1 English, 0 Japanese, -1 none (or any other value).
+EM_JS(int, page_language, (), {
+    const text = new URLSearchParams(window.location.search).get('lang');
+    return text === 'en' ? 1 : text === 'ja' ? 0 : -1;
+});
+EM_JS(void, page_shown_language, (const char* name), { Module.drowselLanguage(UTF8ToString(name)); });
 // The length of the recording the page was opened with, -1 without one;
 // waits while the page fetches it.
 EM_ASYNC_JS(int, page_replay_length, (), {
@@ -49,6 +58,11 @@ void play() {
     double seed = page_seed();
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            seed >= 0 ? static_cast<uint32_t>(seed) : static_cast<uint32_t>(std::time(nullptr))};
+    if (page_language() == 1) {
+        set_shown_language(Language::english);
+        header.language = language_name(Language::english);
+    }
+    page_shown_language(language_name(shown_language()));
     random_fix_seed(header.seed);
     auto record = [](const std::string& bytes) { page_record(bytes.data(), static_cast<int>(bytes.size())); };
     record(encode_header(header));
@@ -66,6 +80,13 @@ void replay(std::string bytes) {
         page_replay_over(recording_problem_text(status, header).c_str());
         return;
     }
+    Language language = Language::japanese;
+    if (page_language() >= 0)
+        language = page_language() == 1 ? Language::english : Language::japanese;
+    else
+        parse_language_name(header.language, language);
+    set_shown_language(language);
+    page_shown_language(language_name(language));
     random_fix_seed(header.seed);
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(*open_web_terminal(), reader, header, [&](int) {

@@ -8,6 +8,7 @@ namespace {
 constexpr std::size_t MAX_HEADER_LINE = 64;
 constexpr std::size_t MAX_RECORD_LINE = 24;  // "k 4095 ffffffff" is 16
 constexpr std::size_t MAX_GAME_VERSION = 40;
+constexpr std::size_t MAX_LANGUAGE_NAME = 8;
 constexpr std::size_t READ_CHUNK = 4096;
 
 enum class Line { whole, incomplete, too_long };
@@ -94,7 +95,8 @@ RecordingStatus header_line(std::string_view& bytes, bool complete, std::string_
 
 std::string encode_header(const RecordingHeader& header) {
     return std::string(RECORDING_FORMAT_NAME) + " " + std::to_string(RECORDING_FORMAT_VERSION) + "\ngame " +
-           header.game_version + "\nseed " + std::to_string(header.seed) + "\n";
+           header.game_version + "\nseed " + std::to_string(header.seed) + "\n" +
+           (header.language.empty() ? "" : "lang " + header.language + "\n");
 }
 
 std::string encode_key_record(int key, uint32_t check) {
@@ -136,6 +138,22 @@ RecordingStatus decode_header(std::string_view bytes, bool complete, RecordingHe
     if ((status = header_line(bytes, complete, "seed", value, taken)) != RecordingStatus::ok) return status;
     if (!parse_decimal(value, UINT32_MAX, number)) return RecordingStatus::bad_header;
     header.seed = static_cast<uint32_t>(number);
+
+    // The language line is optional: a line that is not one (the first key,
+    // or nothing yet) leaves the header without a language.
+    header.language.clear();
+    const std::string_view lang = "lang ";
+    std::size_t seen = bytes.size() < lang.size() ? bytes.size() : lang.size();
+    if (bytes.substr(0, seen) == lang.substr(0, seen) && !(seen == 0 && complete)) {
+        if (seen < lang.size() && !complete) return RecordingStatus::need_more;
+        if (seen == lang.size()) {
+            if ((status = header_line(bytes, complete, "lang", value, taken)) != RecordingStatus::ok) return status;
+            if (value.empty() || value.size() > MAX_LANGUAGE_NAME) return RecordingStatus::bad_header;
+            for (char c : value)
+                if (c < 'a' || c > 'z') return RecordingStatus::bad_header;
+            header.language = std::string(value);
+        }
+    }
     used = taken;
     return RecordingStatus::ok;
 }

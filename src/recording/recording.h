@@ -7,6 +7,7 @@
 //   drowsel-recording 1        format name and format version
 //   game 1.0.0                 the version of the game that played it
 //   seed 1765000000            the seed of the run's generator
+//   lang en                    (optional) the language it was played in
 //   k 32 8a1f03c2              a key: its code (0..4095), then a check
 //   k 259 0b77e410
 //   ...
@@ -34,6 +35,10 @@ struct RecordingHeader {
     int format_version = RECORDING_FORMAT_VERSION;
     std::string game_version;
     uint32_t seed = 0;
+    // The language named by the "lang" line: a short lower-case name, "en"
+    // for a run played in English; empty when the header has no such line
+    // (a run played in Japanese, or recorded before there was a choice).
+    std::string language{};
 };
 
 enum class RecordKind { key, end };

@@ -2,7 +2,7 @@
 
 #include "screen/colours.h"
 #include "screen/console.h"
-#include "text/encoding.h"
+#include "text/game_texts.h"
 
 namespace {
 constexpr int SPLASH_FRAMES = 6;
@@ -42,9 +42,9 @@ void ending_screen() {
         set_colour(COLOUR_YELLOW);
         print_centred(6, "*** CONGRATULATIONS ***");
         set_colour(COLOUR_YELLOW);
-        if (page >= 1) print_centred(8, sjis("私は解放された"));
-        if (page >= 2) print_centred(9, sjis("少なくともこのターン　この場のクローンは　解放された"));
-        if (page >= 3) print_centred(10, sjis("感謝する"));
+        if (page >= 1) print_centred(8, shown_text(GameText::ending_set_free));
+        if (page >= 2) print_centred(9, shown_text(GameText::ending_this_turn));
+        if (page >= 3) print_centred(10, shown_text(GameText::ending_thanks));
         if (page >= 4) {
             set_colour(COLOUR_WHITE);
             print_centred(13, "Drowsel");

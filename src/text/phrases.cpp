@@ -6,6 +6,8 @@
 
 #include "game/random.h"
 #include "text/encoding.h"
+#include "text/game_texts.h"
+#include "text/language.h"
 
 namespace {
 
@@ -91,14 +93,26 @@ int replace_token(char* text, std::size_t size, const char* token, const char* r
     return 1;
 }
 
+int pick_random_index(TextList table) {
+    int chosen = -1;
+    for (int i = 0; table[i] != nullptr; ++i) {
+        if (random_below(i + 1) == 0) chosen = i;
+    }
+    return chosen;
+}
+
 void make_scroll_phrase(char* dest, std::size_t size) {
     // The name and the descriptor are drawn whatever the phrase is, so every
-    // phrase costs the same 79 draws.
+    // phrase costs the same 79 draws. The choices are made over the Japanese
+    // lists and shown from the lists of the shown language, entry for entry.
     char name[FILLER_SIZE] = "";
     char descriptor[FILLER_SIZE] = "";
-    pick_random_line(dest, size, PHRASE_TEMPLATES);
-    pick_random_line(name, sizeof name, CREATURE_NAMES);
-    pick_random_line(descriptor, sizeof descriptor, DESCRIPTORS);
+    int phrase = pick_random_index(PHRASE_TEMPLATES);
+    int creature = pick_random_index(CREATURE_NAMES);
+    int looks = pick_random_index(DESCRIPTORS);
+    if (phrase >= 0) copy_bounded(dest, size, shown_list(PHRASE_TEMPLATES)[phrase]);
+    if (creature >= 0) copy_bounded(name, sizeof name, shown_list(CREATURE_NAMES)[creature]);
+    if (looks >= 0) copy_bounded(descriptor, sizeof descriptor, shown_list(DESCRIPTORS)[looks]);
     replace_token(dest, size, "[MON]", name);
     replace_token(dest, size, "[DESC]", descriptor);
 }
@@ -134,6 +148,13 @@ void make_archmage_shout(char* dest, std::size_t size) {
     pick_random_line(word, sizeof word, MAGIC_WORDS);
     kanji_syaffuru(word);
     if (size == 0) return;
+    if (shown_language() == Language::english) {
+        // The same shuffle, read out in romaji.
+        char spoken[WORD_SIZE];
+        show_shuffled_word(spoken, sizeof spoken, word);
+        std::snprintf(dest, size, "The archmage: \"%s!\"", spoken);
+        return;
+    }
     std::snprintf(dest, size, format.c_str(), sjis("大魔法使い"), word);
     drop_split_character(dest);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "text/encoding.h"
+#include "text/language.h"
 
 namespace {
 
@@ -235,4 +236,19 @@ int text_list_length(TextList list) {
     if (list == nullptr) return 0;
     while (list[count] != nullptr) ++count;
     return count;
+}
+
+TextList english_list(TextList japanese) {
+    if (japanese == KILL_STORY) return KILL_STORY_ENGLISH;
+    if (japanese == CREATURE_NAMES) return CREATURE_NAMES_ENGLISH;
+    if (japanese == DESCRIPTORS) return DESCRIPTORS_ENGLISH;
+    if (japanese == PHRASE_TEMPLATES) return PHRASE_TEMPLATES_ENGLISH;
+    if (japanese == MAGIC_WORDS) return MAGIC_WORDS_ENGLISH;
+    return nullptr;
+}
+
+TextList shown_list(TextList japanese) {
+    if (shown_language() != Language::english) return japanese;
+    TextList english = english_list(japanese);
+    return english != nullptr ? english : japanese;
 }

@@ -9,7 +9,7 @@
 #include "screen/console.h"
 #include "screen/drawing.h"
 #include "screen/messages.h"
-#include "text/encoding.h"
+#include "text/game_texts.h"
 #include "world/map.h"
 
 namespace {
@@ -36,8 +36,8 @@ void caught_by_fire() {
     game.restart_pending = 1;
     draw_screen();
     console_refresh();
-    post_message(sjis("死の炎に巻き込まれた！"), COLOUR_LIGHT_RED);
-    post_message(sjis("大魔法使いの嘲る声が聞える――"), COLOUR_LIGHT_MAGENTA);
+    post_message(shown_text(GameText::caught_in_fire), COLOUR_LIGHT_RED);
+    post_message(shown_text(GameText::mocking_voice), COLOUR_LIGHT_MAGENTA);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,11 +13,13 @@
 #include "game/invariants.h"
 #include "game/program.h"
 #include "game/random.h"
+#include "game/state_check.h"
 #include "game/state.h"
 #include "game/turn.h"
 #include "screen/console.h"
 #include "support/test_support.h"
 #include "support/winning_player.h"
+#include "text/language.h"
 #include "world/map.h"
 
 namespace {
@@ -134,6 +137,122 @@ TEST_F(HeadlessGames, AWholeGameFromTheSplashThroughTheArchmageToTheEnding) {
     EXPECT_TRUE(same_screen(screen(), ending_pages.back()));
     EXPECT_EQ(terminal->refresh_count, refreshes_at_last_page);
     EXPECT_EQ(screen().clear_count(), clears_at_last_page);
+}
+
+// What the player saw and the game held at one key wait.
+struct Wait {
+    uint32_t check;
+    ScreenBuffer screen;
+    bool more;
+    bool ending;
+};
+
+bool ends_with_more(const ScreenBuffer& s) {
+    std::string top = s.row_text(0);
+    return top.size() >= 6 && top.compare(top.size() - 6, 6, "-more-") == 0 &&
+           s.cell(0, static_cast<int>(top.size()) - 1).colour == COLOUR_CYAN;
+}
+
+bool ascii_row(const ScreenBuffer& s, int row) {
+    for (int c = 0; c < SCREEN_COLS; ++c)
+        if (s.cell(row, c).byte < 0x20 || s.cell(row, c).byte > 0x7e) return false;
+    return true;
+}
+
+bool same_row(const ScreenBuffer& a, const ScreenBuffer& b, int row) {
+    for (int c = 0; c < SCREEN_COLS; ++c)
+        if (a.cell(row, c).byte != b.cell(row, c).byte || a.cell(row, c).colour != b.cell(row, c).colour)
+            return false;
+    return true;
+}
+
+// A whole program run in one language. With `typed` empty the keys are made
+// up as it goes (random early play, then the winning player through the
+// shortcut, the archmage and the ending) and kept in `typed`; otherwise
+// exactly those keys are typed.
+std::vector<Wait> play_program(Language language, std::vector<int>& typed, long& refreshes) {
+    HeadlessTerminal& t = start_fresh();
+    set_shown_language(language);
+    random_fix_seed(777);
+    std::vector<Wait> waits;
+    t.on_key_wait = [&](const ScreenBuffer& s) {
+        bool ending = s.text_at(4, 25, 29) == "YOU HAVE SLAIN UOREGACHENFELS";
+        waits.push_back(Wait{state_check(), s, ends_with_more(s), ending});
+    };
+    if (!typed.empty()) {
+        t.keys.assign(typed.begin(), typed.end());
+        t.key_source = [] { return int{'Q'}; };  // only when the two runs part ways
+    } else {
+        const std::string early = "12346789ykulnjbh   ,.grsazd5qx";
+        std::vector<int> early_keys(early.begin(), early.end());
+        early_keys.insert(early_keys.end(), {KEY_CODE_UP, KEY_CODE_LEFT, KEY_CODE_ESCAPE});
+        std::minstd_rand pick(5);
+        auto player = std::make_shared<Player>(t);
+        auto pending = std::make_shared<std::deque<int>>();
+        t.key_source = [&, player, pending, early_keys, pick]() mutable -> int {
+            int key;
+            if (!pending->empty()) {
+                key = pending->front();
+                pending->pop_front();
+            } else if (t.keys_read < 3000) {
+                key = early_keys[pick() % early_keys.size()];
+            } else if (t.keys_read > 200000) {
+                key = t.keys_read % 2 ? 'Q' : ' ';  // give up
+            } else if (waits.back().more || waits.back().ending) {
+                key = KEY_CODE_SPACE;
+            } else {
+                key = player->next_key();
+                // The player's answer to the direction prompt is typed next.
+                pending->insert(pending->end(), t.keys.begin(), t.keys.end());
+                t.keys.clear();
+            }
+            typed.push_back(key);
+            return key;
+        };
+    }
+    EXPECT_EQ(program_entry(), 0);
+    refreshes = t.refresh_count;
+    set_shown_language(Language::japanese);
+    return waits;
+}
+
+TEST_F(HeadlessGames, BothLanguagesPlayTheSameGameAndDifferOnlyInTheirTexts) {
+    std::vector<int> typed;
+    long japanese_refreshes = 0;
+    long english_refreshes = 0;
+    std::vector<Wait> japanese = play_program(Language::japanese, typed, japanese_refreshes);
+    ASSERT_LE(archmage_hp, 0);  // the run reached the victory
+    std::vector<Wait> english = play_program(Language::english, typed, english_refreshes);
+    ASSERT_EQ(english.size(), japanese.size());
+    EXPECT_EQ(english_refreshes, japanese_refreshes);
+
+    int mores = 0;
+    int english_rows = 0;
+    for (std::size_t i = 0; i < japanese.size(); ++i) {
+        const Wait& ja = japanese[i];
+        const Wait& en = english[i];
+        ASSERT_EQ(en.check, ja.check) << "key " << i;
+        ASSERT_EQ(en.more, ja.more) << "key " << i;
+        ASSERT_EQ(en.ending, ja.ending) << "key " << i;
+        mores += ja.more ? 1 : 0;
+        for (int r = 0; r < SCREEN_ROWS; ++r) {
+            bool own_text = ja.ending ? r >= 8 && r <= 10 : r == 0;
+            if (!own_text) {
+                ASSERT_TRUE(same_row(en.screen, ja.screen, r)) << "key " << i << " row " << r;
+                continue;
+            }
+            ASSERT_TRUE(ascii_row(en.screen, r)) << "key " << i << " row " << r << ": " << en.screen.row_text(r);
+            ASSERT_EQ(en.screen.row_text(r).empty(), ja.screen.row_text(r).empty()) << "key " << i;
+            ASSERT_EQ(en.screen.cell(r, 1).colour, ja.screen.cell(r, 1).colour) << "key " << i;
+            if (!en.screen.row_text(r).empty() && en.screen.row_text(r) != ja.screen.row_text(r)) ++english_rows;
+        }
+    }
+    EXPECT_GT(mores, 20);
+    EXPECT_GT(english_rows, 1000);
+    EXPECT_TRUE(japanese.back().ending);
+    // The ending's own lines are centred as the Japanese ones are.
+    const ScreenBuffer& last = english.back().screen;
+    EXPECT_EQ(last.row_text(9), std::string(7, ' ') + "At least for this turn, the clone in this place has been set free.");
 }
 
 }  // namespace

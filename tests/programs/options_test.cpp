@@ -23,6 +23,8 @@ TEST(Options, GoodCommandLines) {
     EXPECT_EQ(parse({}, options, problem), OptionsOutcome::play);
     EXPECT_FALSE(options.seed_given);
     EXPECT_TRUE(options.record_path.empty() && options.replay_path.empty());
+    EXPECT_FALSE(options.language_given);
+    EXPECT_EQ(options.language, Language::japanese);
 
     EXPECT_EQ(parse({"--seed", "4294967295", "--record=run.rec"}, options, problem), OptionsOutcome::play);
     EXPECT_TRUE(options.seed_given);
@@ -37,6 +39,11 @@ TEST(Options, GoodCommandLines) {
     EXPECT_EQ(sharing.cast_path + " " + sharing.cast_recording, "run.cast run.rec");
     EXPECT_EQ(parse({"--replay", "run.rec", "--follow"}, replaying, problem), OptionsOutcome::play);
     EXPECT_TRUE(replaying.follow);
+    EXPECT_EQ(parse({"--replay", "run.rec", "--lang=en"}, replaying, problem), OptionsOutcome::play);
+    EXPECT_TRUE(replaying.language_given);
+    EXPECT_EQ(replaying.language, Language::english);
+    EXPECT_EQ(parse({"--lang", "ja"}, replaying, problem), OptionsOutcome::play);
+    EXPECT_EQ(replaying.language, Language::japanese);
     EXPECT_EQ(parse({"--seed=0", "--help"}, options, problem), OptionsOutcome::help);
     EXPECT_EQ(parse({"--version"}, options, problem), OptionsOutcome::version);
 }
@@ -60,6 +67,9 @@ TEST(Options, EachMistakeIsNamedInOneLine) {
         {{"--verify", "a", "--seed", "3"}, "--verify goes alone"},
         {{"--export-cast", "a.cast"}, "--export-cast needs the cast to write and the recording"},
         {{"--export-cast", "a.cast", "a", "b"}, "unexpected argument 'b'"},
+        {{"--lang", "fr"}, "--lang takes ja or en, not 'fr'"},
+        {{"--lang=EN"}, "not 'EN'"},
+        {{"--lang"}, "--lang needs a value"},
     };
     for (const auto& [words, expected] : mistakes) {
         ProgramOptions options;

@@ -46,4 +46,43 @@ TEST(RecordingFormat, ReadsBackWhatWasWrittenWholeOrAByteAtATime) {
     }
 }
 
+TEST(RecordingFormat, TheHeaderMayNameTheLanguageAndOlderHeadersStillRead) {
+    RecordingHeader english{RECORDING_FORMAT_VERSION, "1.0.0", 7, "en"};
+    const std::string tail = encode_key_record(32, 1) + encode_end_record(2);
+    const std::string named = encode_header(english) + tail;
+    EXPECT_EQ(named.rfind("drowsel-recording 1\ngame 1.0.0\nseed 7\nlang en\nk 32 00000001\n", 0), 0u);
+    const std::string unnamed = encode_header({RECORDING_FORMAT_VERSION, "1.0.0", 7}) + tail;
+    EXPECT_EQ(unnamed.find("lang"), std::string::npos);
+    for (const std::string& bytes : {named, unnamed, encode_header(english), encode_header({1, "1.0.0", 7})}) {
+        std::string_view view(bytes);
+        std::size_t at = 0;
+        RecordingReader::Source one_at_a_time = [&](char* into, std::size_t) -> long {
+            if (at == view.size()) return 0;
+            *into = view[at++];
+            return 1;
+        };
+        for (RecordingReader::Source source : {memory_source(bytes), one_at_a_time}) {
+            RecordingReader reader(source);
+            RecordingHeader header;
+            ASSERT_EQ(reader.read_header(header), RecordingStatus::ok) << bytes;
+            EXPECT_EQ(header.language, bytes.find("lang en") != std::string::npos ? "en" : "") << bytes;
+            EXPECT_EQ(header.seed, 7u);
+            RecordingStatus last;
+            std::vector<Record> records = read_all(reader, last);
+            EXPECT_EQ(last, RecordingStatus::finished);
+            EXPECT_EQ(records.size(), bytes.size() > 60 ? 2u : 0u) << bytes;
+        }
+    }
+    const std::string start = "drowsel-recording 1\ngame 1.0.0\nseed 7\n";
+    for (const char* bad : {"lang \n", "lang EN\n", "lang en-gb\n", "lang abcdefghi\n"}) {
+        RecordingHeader header;
+        std::size_t used = 0;
+        EXPECT_EQ(decode_header(start + bad, true, header, used), RecordingStatus::bad_header) << bad;
+    }
+    RecordingHeader header;
+    std::size_t used = 0;
+    EXPECT_EQ(decode_header(start + "la", false, header, used), RecordingStatus::need_more);
+    EXPECT_EQ(decode_header(start + "lang e", true, header, used), RecordingStatus::truncated_header);
+}
+
 }  // namespace

@@ -8,11 +8,13 @@
 #include "game/state.h"
 #include "screen/console.h"
 #include "text/encoding.h"
+#include "text/language.h"
 #include "world/map.h"
 
 HeadlessTerminal& start_fresh(unsigned seed) {
     reset_to_program_start();
     random_seed(seed);
+    set_shown_language(Language::japanese);
     return use_headless_terminal();
 }
 

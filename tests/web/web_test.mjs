@@ -137,6 +137,8 @@ if (endingPages.length !== 7) fail(`the headless victory showed ${endingPages.le
 const page_dir = mkdtempSync(join(tmpdir(), 'drowsel-page-'));
 for (const file of readdirSync(join(webBuild, 'page'))) copyFileSync(join(webBuild, 'page', file), join(page_dir, file));
 writeFileSync(join(page_dir, 'victory.rec'), won.recording);
+// The same run as the page records it when played with ?lang=en.
+writeFileSync(join(page_dir, 'victory-en.rec'), won.recording.replace(/^(seed \d+\n)/m, '$1lang en\n'));
 const server = await servePage(page_dir).catch((e) => fail(e.message));
 const origin = server.origin;
 
@@ -216,10 +218,36 @@ try {
   shownPages.forEach((grid, i) => compareGrids(grid, endingPages[i], `ending page ${i + 1} of the replay`));
   await page.keyboard.press('Space');
   await page.waitForFunction(() => window.drowsel.over);
+
+  // The recording that names English replays in English: the same ending
+  // pages but for their three story lines, and the switch shows English.
+  await page.goto(`${origin}/?replay=victory-en.rec`);
+  await page.evaluate(() => {
+    window.endingPages = [];
+    window.drowsel.onShow = () => {
+      const grid = window.drowsel.grid();
+      const last = window.endingPages[window.endingPages.length - 1];
+      if (grid[4].map((c) => c[0]).join('').includes('YOU HAVE SLAIN') && JSON.stringify(grid) !== JSON.stringify(last)) {
+        window.endingPages.push(grid);
+      }
+    };
+  });
+  for (let i = 0; i < 4; i++) await page.keyboard.press('+');
+  await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent),
+    null, { timeout: 120000 });
+  const englishPages = await page.evaluate(() => window.endingPages);
+  if (englishPages.length !== 7) fail(`the English replay showed ${englishPages.length} ending pages, not 7`);
+  const storyRows = (grid) => grid.slice(8, 11).map((r) => r.map((c) => c[0]).join('').trim()).join('|');
+  englishPages.forEach((grid, i) => compareGrids(grid.map((r, row) => (row >= 8 && row <= 10 ? endingPages[i][row] : r)),
+    endingPages[i], `English ending page ${i + 1}`));
+  if (storyRows(englishPages[6]) !== 'I have been set free.|At least for this turn, the clone in this place has been ' +
+      'set free.|I thank you.') fail('the English ending shows ' + storyRows(englishPages[6]));
+  const pressed = await page.evaluate(() => [...document.querySelectorAll('#language button')].map((b) => b.disabled));
+  if (JSON.stringify(pressed) !== '[false,true]') fail('the language switch does not show English: ' + pressed);
   if (errors.length) fail('page errors: ' + errors.join('; '));
   if (outside.length) fail('the page asked for addresses outside its folder: ' + outside.join(', '));
   console.log(`web page: ${KEYS.length} screens and the recording equal the headless game's (seed ${SEED}); ` +
-    'the won game replays through its seven ending pages');
+    'the won game replays through its seven ending pages, in English too');
 } catch (e) {
   console.error('FAIL: ' + (e.stack || e));
   exitCode = 1;
