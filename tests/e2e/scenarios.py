@@ -259,14 +259,26 @@ def scenario_record(ctx):
     keys = int(re.search(r"Paused after (\d+)", paused.text(status_row)).group(1))
     if keys > KEYS_BEFORE_PLAY:
         raise Failure("the replay paused after %d keys, in play already" % keys)
+    # The headless replay with the same watcher's keys shows each screen of
+    # the run after the pause, in order, under its progress line, then the
+    # last one under the end line; the pane must show the same.
     watched = Game(ctx, pane, replayed(ctx, path, keys, ord("-"), ord("-")))
+    screens = watched.dump.screens
+    paused = [i for i, screen in enumerate(screens) if screen["status"].startswith("Paused after")]
+    if len(paused) != 3:
+        raise Failure("the headless replay shows %d pause lines, not 3" % len(paused))
+    ran = [(screen["bytes"], screen["colours"]) for screen in recorded.dump.screens]
+    if [(screen["bytes"], screen["colours"]) for screen in screens[paused[-1] + 1:]] != ran[keys + 1:] + ran[-1:]:
+        raise Failure("the headless replay does not show the run's screens after key %d in order" % keys)
+    watched.keys = paused[0]
     watched.wait("the pause line")
     pane.send("-", "-")
-    watched.keys = 2
+    watched.keys = paused[-1]
     watched.wait("the slower pace")
     pane.send("Space")
-    for number in range(KEYS_BEFORE_PLAY, len(recorded.dump.screens)):
-        watched.wait("play screen %d of the run" % number, screen=recorded.dump.screens[number])
+    for number in range(max(keys + 1, KEYS_BEFORE_PLAY), len(ran)):
+        watched.keys = paused[-1] + number - keys
+        watched.wait("play screen %d of the run" % number)
     watched.wait_for_last("the end line")
     pane.send("z")
     pane.expect_exit_status(watched.dump.json["exit"])

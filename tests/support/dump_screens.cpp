@@ -7,10 +7,13 @@
 //                               when the game goes on after it)
 //   dump_screens --win SEED     a player who wins the game, recorded
 //   dump_screens --replay FILE [PAUSE_AFTER KEY...]
-//                               the recording FILE replayed; the watcher
-//                               pauses after PAUSE_AFTER keys, then presses
-//                               KEY... (then Space); the replay's problem
-//                               and exit status follow the screens
+//                               the recording FILE replayed as the game
+//                               replays it, every screen the watcher sees
+//                               (each key's pause, each wait for the
+//                               watcher's key); the watcher pauses after
+//                               PAUSE_AFTER keys, then presses KEY... (then
+//                               Space); the replay's problem and exit
+//                               status follow the screens
 //   dump_screens --contract     the numbers web/page.js shares with the game
 #include <cstdio>
 #include <cstdlib>
@@ -81,13 +84,17 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
         print_string(replayer->problem());
         std::printf(",\n\"exit\": %d}\n", status);
         std::exit(0);
-    });
+    }, ReplaySettings{true, false, count_recorded_keys(opened.fd)});
     replayer = &replay_terminal;
     install_terminal(replayer);
     std::printf("{\"screens\": [");
-    terminal.on_key_wait = [&](const ScreenBuffer& screen) {
-        print_screen(screen, terminal.status_line, terminal.keys_read == 0);
+    bool first = true;
+    auto shown = [&](const ScreenBuffer& screen) {
+        print_screen(screen, terminal.status_line, first);
+        first = false;
     };
+    terminal.on_key_wait = shown;
+    terminal.on_timed_wait = shown;
     program_entry();
     std::abort();  // the replay ends the process
 }

@@ -24,7 +24,8 @@ int HeadlessTerminal::read_key(const ScreenBuffer& screen) {
     std::abort();
 }
 
-int HeadlessTerminal::read_key_within(const ScreenBuffer&, int timeout_ms) {
+int HeadlessTerminal::read_key_within(const ScreenBuffer& screen, int timeout_ms) {
+    if (on_timed_wait) on_timed_wait(screen);
     int key = -1;
     if (!timed_keys.empty()) {
         key = timed_keys.front();

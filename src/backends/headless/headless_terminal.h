@@ -22,6 +22,7 @@ class HeadlessTerminal : public Terminal {
     std::deque<int> keys;                    // read first
     std::function<int()> key_source;         // then asked for more
     std::function<void(const ScreenBuffer&)> on_key_wait;  // sees each wait
+    std::function<void(const ScreenBuffer&)> on_timed_wait;  // sees each wait with a time limit
     std::deque<int> timed_keys;              // for read_key_within
     std::string status_line;
     long refresh_count = 0;
