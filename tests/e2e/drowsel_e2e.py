@@ -15,6 +15,9 @@ Usage: drowsel_e2e.py SCENARIO --binary PATH --dump DUMP_SCREENS [options]
             replay's keys, its last line and exit status
   killed    a run killed with SIGKILL while recording replays up to its
             last key
+  english   the same seed and keys in Japanese and with --lang en, early
+            play and a victory: the same game but for its texts; each
+            recording replays to its end in the other language
 Ends with status 77 (skipped) when tmux is missing.
 """
 

@@ -34,6 +34,23 @@ def key_codes(keys, unbound=()):
     return codes
 
 
+def tmux_key(code):
+    """The tmux key that types the game's key code `code`."""
+    for name, named in NAMED_KEYS.items():
+        if named == code and name not in ("Home", "End"):
+            return name
+    if 1 <= code <= 26:
+        return "C-" + chr(code + 96)
+    if 0x21 <= code <= 0x7E:
+        return chr(code)
+    raise ValueError("no tmux key types the key code %d" % code)
+
+
+def recorded_keys(recording):
+    """The key codes in a recording's text, in order."""
+    return [int(line.split()[1]) for line in recording.split("\n") if line.startswith("k ")]
+
+
 class Dump:
     """The headless game's screens (each the JSON of one key wait)."""
 

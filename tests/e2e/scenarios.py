@@ -10,7 +10,7 @@ import subprocess
 import termios
 import time
 
-from game_screens import Dump, key_codes
+from game_screens import Dump, key_codes, recorded_keys, tmux_key
 from tmux_pane import WAIT_SECONDS, Failure, wait_until
 
 
@@ -320,6 +320,99 @@ def scenario_killed(ctx):
     pane.expect_exit_status(cut.json["exit"])
 
 
+# ---- The English edition --------------------------------------------------
+
+ENGLISH_SEED = 2024
+# Early play: steps, ranged attacks, a scroll read, a terrain shift, Spaces
+# for the "-more-" prompts; then the headless winning player takes over,
+# through the hidden shortcut to the archmage and the ending pages.
+ENGLISH_EARLY_KEYS = ("x Space Space Space Space Space Space l l l l Space k k a 6 Space a 8 Space g s Space "
+                      "d j j j Space h h a 2 Space y u b n Space 5 a 5 Space l l l l l l Space").split()
+ENDING_PAGES = 7
+MORE = b"-more-"
+
+
+def texts_only_differ(japanese, english):
+    """The headless games of one seed and keys in both languages: the same
+    recording but for its language line; at every screen rows 1 to 22 alike
+    (on the ending pages all rows but the story's 8 to 10), the English
+    texts plain ASCII, blank where the Japanese are, "-more-" at the same
+    moments."""
+    if japanese.json["recording"] != english.json["recording"].replace("\nlang en\n", "\n", 1):
+        raise Failure("the English game's recording differs from the Japanese one's but for its language")
+    if len(japanese.screens) != len(english.screens):
+        raise Failure("%d screens in Japanese, %d in English" % (len(japanese.screens), len(english.screens)))
+    mores = endings = 0
+    for number, (ja, en) in enumerate(zip(japanese.screens, english.screens)):
+        ending = b"YOU HAVE SLAIN" in bytes.fromhex(ja["bytes"][4])
+        endings += ending
+        own = (8, 9, 10) if ending else (0,)
+        for row in range(len(ja["bytes"])):
+            ja_row, en_row = bytes.fromhex(ja["bytes"][row]), bytes.fromhex(en["bytes"][row])
+            where = "screen %d row %d" % (number, row)
+            if row not in own:
+                if (ja_row, ja["colours"][row]) != (en_row, en["colours"][row]):
+                    raise Failure("%s differs: %r in English, %r in Japanese" % (
+                        where, en_row, ja_row.decode("cp932", "replace")))
+            elif any(b < 0x20 or b > 0x7E for b in en_row):
+                raise Failure("%s of the English game is not plain ASCII: %r" % (where, en_row))
+            elif (ja_row.strip() == b"") != (en_row.strip() == b""):
+                raise Failure("%s is blank in one language only: %r" % (where, en_row))
+        more = bytes.fromhex(ja["bytes"][0]).rstrip().endswith(MORE)
+        if more != bytes.fromhex(en["bytes"][0]).rstrip().endswith(MORE):
+            raise Failure("screen %d: -more- in one language only" % number)
+        mores += more
+    if endings != ENDING_PAGES or b"The end" not in bytes.fromhex(english.screens[-1]["bytes"][17]):
+        raise Failure("the game ends on %d ending pages, not the %d of a victory" % (endings, ENDING_PAGES))
+    if mores < 10:
+        raise Failure("only %d -more- prompts in the run" % mores)
+
+
+def scenario_english(ctx):
+    """The same seed and keys in Japanese and with --lang en, the games side
+    by side, each pane showing its own language's headless screens, both
+    ending with status 0 after the last ending page; then each recording
+    replays to its end in the other language."""
+    early = key_codes(ENGLISH_EARLY_KEYS)
+    options = {"ja": (), "en": ("--lang", "en")}
+    dumps = {lang: Dump(ctx.dump, *options[lang], "--win", ENGLISH_SEED, *early) for lang in options}
+    texts_only_differ(dumps["ja"], dumps["en"])
+    paths = {lang: os.path.join(ctx.workdir, lang + ".rec") for lang in options}
+    games = [Game(ctx, ctx.pane(args=("--seed", str(ENGLISH_SEED), *options[lang], "--record", paths[lang])),
+                  dumps[lang]) for lang in options]
+    for game in games:
+        game.wait("the title page")
+    keys = [tmux_key(code) for code in recorded_keys(dumps["ja"].json["recording"])]
+    for number, key in enumerate(keys, 1):
+        for game in games:
+            game.pane.send(key)
+        for game in games:
+            game.keys += 1
+            if game.keys < len(game.dump.screens):
+                game.wait("the screen after key %d (%s)" % (number, key))
+    for game in games:
+        game.pane.expect_exit_status(0)
+
+    # The English recording replays in English by itself, the Japanese one
+    # with --lang en: both show the English run and its end line. The
+    # watcher's + keys quicken the pace (the screens do not depend on it).
+    watched = []
+    for path, lang in ((paths["en"], ()), (paths["ja"], ("--lang", "en"))):
+        dump = Dump(ctx.dump, *lang, "--replay", path)
+        if dump.json["exit"] != 0 or dump.screens[-1]["bytes"] != dumps["en"].screens[-1]["bytes"]:
+            raise Failure("the headless replay of %s does not end on the English last ending page: status %d, %s" % (
+                path, dump.json["exit"], dump.json["problem"]))
+        pane = ctx.pane(args=("--replay", path, *lang))
+        pane.wait_for("the replay to draw", lambda s: True if any(s.text(r).strip() for r in range(s.height))
+                      else "a blank screen")
+        pane.send("+", "+", "+")
+        watched.append(Game(ctx, pane, dump))
+    for game in watched:
+        game.wait_for_last("the end line of the replay", timeout=180)
+        game.pane.send("z")
+        game.pane.expect_exit_status(0)
+
+
 def run(ctx, name):
     """Runs scenario `name`: its table's rows in order."""
     if name in PLAY_THROUGHS:
@@ -332,6 +425,8 @@ def run(ctx, name):
         scenario_record(ctx)
     if name == "killed":
         scenario_killed(ctx)
+    if name == "english":
+        scenario_english(ctx)
 
 
-SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS) | {"record", "killed"})
+SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS) | {"record", "killed", "english"})

@@ -5,7 +5,10 @@
 //   dump_screens SEED KEY...    the given key codes, recorded; the recording
 //                               follows the screens (up to the last key
 //                               when the game goes on after it)
-//   dump_screens --win SEED     a player who wins the game, recorded
+//   dump_screens --win SEED [KEY...]
+//                               a player who wins the game, recorded, after
+//                               the given key codes (which answer "-more-"
+//                               themselves)
 //   dump_screens --replay FILE [PAUSE_AFTER KEY...]
 //                               the recording FILE replayed as the game
 //                               replays it, every screen the watcher sees
@@ -15,6 +18,9 @@
 //                               Space); the replay's problem and exit
 //                               status follow the screens
 //   dump_screens --contract     the numbers web/page.js shares with the game
+// Before any of these but --contract, --lang ja|en shows the game in that
+// language (a replay without it: in the language it was played in), as the
+// game's own --lang does.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +38,7 @@
 #include "recording/replay_terminal.h"
 #include "screen/console.h"
 #include "support/winning_player.h"
+#include "text/language.h"
 
 namespace {
 
@@ -63,7 +70,7 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
     std::printf("}");
 }
 
-[[noreturn]] void replay(int argc, char** argv) {
+[[noreturn]] void replay(int argc, char** argv, bool language_given, Language language) {
     OpenedRecording opened;
     std::string problem;
     if (!open_recording_file(argv[2], opened, problem)) {
@@ -78,6 +85,8 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
     for (int i = 4; i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
     terminal.key_source = [] { return KEY_CODE_SPACE; };
     random_fix_seed(opened.header.seed);
+    if (!language_given) parse_language_name(opened.header.language, language);
+    set_shown_language(language);
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal replay_terminal(terminal, *opened.reader, opened.header, [&](int status) {
         std::printf("],\n\"problem\": ");
@@ -114,17 +123,30 @@ int main(int argc, char** argv) {
         std::printf("}\n");
         return 0;
     }
+    Language language = Language::japanese;
+    bool language_given = argc >= 3 && std::strcmp(argv[1], "--lang") == 0;
+    if (language_given) {
+        if (!parse_language_name(argv[2], language)) {
+            std::fprintf(stderr, "dump_screens: --lang takes ja or en, not '%s'\n", argv[2]);
+            return 2;
+        }
+        argc -= 2;
+        argv += 2;
+    }
     bool win = argc >= 2 && std::strcmp(argv[1], "--win") == 0;
-    if (argc >= 3 && std::strcmp(argv[1], "--replay") == 0) replay(argc, argv);
+    if (argc >= 3 && std::strcmp(argv[1], "--replay") == 0) replay(argc, argv, language_given, language);
     if (argc < (win ? 3 : 2)) {
         std::fprintf(stderr,
-                     "usage: dump_screens SEED KEY... | dump_screens --win SEED | "
-                     "dump_screens --replay FILE [PAUSE_AFTER KEY...]\n");
+                     "usage: dump_screens [--lang ja|en] SEED KEY... | "
+                     "dump_screens [--lang ja|en] --win SEED [KEY...] | "
+                     "dump_screens [--lang ja|en] --replay FILE [PAUSE_AFTER KEY...]\n");
         return 2;
     }
+    set_shown_language(language);
     HeadlessTerminal& terminal = use_headless_terminal();
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            static_cast<uint32_t>(std::strtoul(argv[win ? 2 : 1], nullptr, 10))};
+    if (language == Language::english) header.language = language_name(Language::english);
     random_fix_seed(header.seed);
     std::string recording = encode_header(header);
     RecordingTerminal recorder(terminal, [&](const std::string& bytes) { recording += bytes; });
@@ -141,7 +163,7 @@ int main(int argc, char** argv) {
     bool more = false;
     if (win) terminal.key_source = [&] { return terminal.keys_read > 100000 ? 'Q' : more ? ' ' : player.next_key(); };
     else terminal.key_source = [&]() -> int { finish(); std::exit(0); };
-    for (int i = 2; !win && i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
+    for (int i = win ? 3 : 2; i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
 
     std::printf("{\"screens\": [");
     terminal.on_key_wait = [&](const ScreenBuffer& screen) {
