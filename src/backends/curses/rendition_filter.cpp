@@ -318,6 +318,10 @@ void refresh_with_short_renditions() {
     static const sigset_t held = outside_signals();
     sigset_t before;
     sigprocmask(SIG_BLOCK, &held, &before);
+    // A resize that came before the signals were held is taken in now,
+    // while curses can still ask the terminal its size; with nothing to
+    // update this writes nothing.
+    doupdate();
     std::fflush(stdout);
     if (dup2(sink, STDOUT_FILENO) < 0) {
         sigprocmask(SIG_SETMASK, &before, nullptr);
