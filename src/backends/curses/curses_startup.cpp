@@ -154,9 +154,13 @@ void start_curses() {
     termios shell_modes{};
     tcgetattr(STDIN_FILENO, &shell_modes);
     install_fatal_signal_handlers();
+    // The terminal is given back through a descriptor of its own: while
+    // curses refreshes, standard output is the rendition filter's sink.
+    int terminal_output = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (terminal_output < 0) terminal_output = STDOUT_FILENO;
     // Should curses fail half-way through opening the screen, the modes at
     // least come back; the reset bytes follow once it is open.
-    terminal_taken(STDIN_FILENO, shell_modes, STDOUT_FILENO, "");
+    terminal_taken(STDIN_FILENO, shell_modes, terminal_output, "");
     use_env(FALSE);
     use_tioctl(TRUE);
     errno = 0;
@@ -171,7 +175,7 @@ void start_curses() {
                              std::string(terminal_type()) + "'";
         refuse_to_run(reason.c_str(), EXIT_UNUSABLE_TERMINAL);
     }
-    terminal_taken(STDIN_FILENO, shell_modes, STDOUT_FILENO, reset_sequence());
+    terminal_taken(STDIN_FILENO, shell_modes, terminal_output, reset_sequence());
     raw();
     noecho();
     nonl();

@@ -25,6 +25,7 @@
 #include "backends/curses/curses_palette.h"
 #include "backends/curses/curses_startup.h"
 #include "backends/curses/curses_wide_overlay.h"
+#include "backends/curses/rendition_filter.h"
 #include "screen/screen_buffer.h"
 #include "backends/curses/terminal_glyphs.h"
 #include "backends/curses/terminal_restore.h"
@@ -113,7 +114,7 @@ class CursesTerminal : public Terminal {
         if (!status_line_.empty()) show_status_row();
         if (!cursor_hidden_ && screen.cursor_row() < rows_ && screen.cursor_col() < cols_)
             move(screen.cursor_row(), screen.cursor_col());
-        refresh();
+        refresh_with_short_renditions();
         overlay_.write_after_refresh();
     }
 
