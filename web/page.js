@@ -25,6 +25,17 @@
     onShow: null,          // called after each screen is drawn
     latencies: [],         // ms from a key press to the screen drawn after it
     frameLatencies: [],    // ms from a key press to the frame that shows it
+    // What the game waits for (title, command, more, direction, ending,
+    // replay, any) and the player's cell in play, as the game tells it.
+    keyWait: { wait: 'any', row: -1, col: -1 },
+    watching: false,
+    seed: null,            // the seed of the world being played
+    // Hands the game a key code as a key press would (touch controls).
+    type(code, at) { giveKey(code, at === undefined ? performance.now() : at); },
+    // The span of a screen cell, to find where a cell is drawn.
+    cell(row, col) { return spans[row * COLS + col]; },
+    // The run in progress, which leaving the page would throw away.
+    inProgress() { return !page.over && !page.watching && page.waits > 1; },
     // The screen as drawn: per row, [character, colour] for each cell; the
     // right half of a double-width character is ['', colour].
     grid() {
@@ -72,6 +83,7 @@
       const col = (i % COLS) + 1;
       span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
     }
+    showMessageLine(cells);
     const now = performance.now();
     if (page.firstScreenAt === null) page.firstScreenAt = now;
     if (pressedAt !== null) {
@@ -81,6 +93,22 @@
       pressedAt = null;
     }
     if (page.onShow) page.onShow();
+  }
+
+  // The message row again as a line of text of its own, readable where the
+  // grid's cells are too small (a phone held upright).
+  const messageEl = document.getElementById('message');
+  let messageText = '';
+  function showMessageLine(cells) {
+    let text = '';
+    for (let c = 0; c < COLS; c++) {
+      const v = cells[c];
+      if (((v >>> 4) & 15) !== CELL_COVERED) text += String.fromCharCode(v >>> 8);
+    }
+    text = text.trimEnd();
+    if (text === messageText) return;
+    messageText = text;
+    messageEl.textContent = text || '\u00a0';
   }
 
   // Keys typed ahead of the game wait in order, as in a terminal.
@@ -138,7 +166,6 @@
       case 'PageDown': return 51;
       case 'Escape': return 27;
       case 'Enter': return 10;
-      case 'Tab': return 9;
     }
     if (e.ctrlKey) {
       let letter = /^[a-zA-Z]$/.test(e.key) ? e.key : /^Key[A-Z]$/.test(e.code) ? e.code.slice(3) : null;
@@ -152,33 +179,79 @@
   }
 
   window.addEventListener('keydown', (e) => {
+    if (e.key === 'Escape' && !helpEl.hidden) {
+      showHelp(false);
+      e.preventDefault();
+      return;
+    }
     if (page.over || e.target instanceof HTMLInputElement) return;
+    // Tab moves between the page's controls, and Enter or Space presses the
+    // one that has the focus; no command of the game binds them there.
+    if (e.key === 'Tab') return;
+    if ((e.key === 'Enter' || e.key === ' ') && e.target instanceof Element && e.target.closest('button, label, a')) {
+      return;
+    }
     const code = keyCode(e);
     if (code === null) return;
     e.preventDefault();
     giveKey(code, e.timeStamp);
   }, true);
 
+  // The cells as large as the stage around the screen lets them be: the
+  // stage's own box, which the page's layout sizes to the viewport, never
+  // a window width that an overflowing layout has widened.
+  const stageEl = document.getElementById('stage');
   function fit() {
-    const bar = document.getElementById('bar').offsetHeight;
-    const width = Math.min((window.innerWidth - 8) / COLS, (window.innerHeight - bar - 12) / (ROWS * 2.2));
-    const cw = Math.max(2, Math.floor(width * 100) / 100);
+    const small = (cw) => cw * 2 < 12;
+    const size = () => {
+      const width = Math.min((stageEl.clientWidth - 4) / COLS, (stageEl.clientHeight - 4) / (ROWS * 2.2));
+      return Math.max(2, Math.floor(width * 100) / 100);
+    };
+    let cw = size();
+    // Below 12 px the message row stands as a line of its own, which the
+    // stage then has less room beside.
+    if (small(cw) !== !messageEl.hidden) {
+      messageEl.hidden = !small(cw);
+      cw = size();
+    }
+    document.body.classList.toggle('upright', small(cw) && window.matchMedia('(orientation: portrait)').matches);
     screenEl.style.setProperty('--cw', cw + 'px');
     screenEl.style.setProperty('--ch', (Math.floor(cw * 220) / 100) + 'px');
   }
   window.addEventListener('resize', fit);
-  fit();
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', fit);
+  page.fit = fit;
 
+  // "Keys" opens its help over the screen; Escape or "Close" closes it.
   const helpEl = document.getElementById('help');
   const helpButton = document.getElementById('help-toggle');
-  helpButton.addEventListener('click', () => {
-    helpEl.hidden = !helpEl.hidden;
-    helpButton.setAttribute('aria-expanded', String(!helpEl.hidden));
-    helpButton.blur();
+  function showHelp(open) {
+    helpEl.hidden = !open;
+    helpButton.setAttribute('aria-expanded', String(open));
+    if (open) document.getElementById('help-close').focus();
+    else helpButton.focus();
+  }
+  helpButton.addEventListener('click', () => showHelp(helpEl.hidden));
+  document.getElementById('help-close').addEventListener('click', () => showHelp(false));
+
+  // Leaving a run in progress asks first.
+  function mayLeave() {
+    return !page.inProgress() || window.confirm('Leave the game in progress? It cannot be taken up again.');
+  }
+  window.addEventListener('beforeunload', (e) => {
+    if (!page.inProgress()) return;
+    e.preventDefault();
+    e.returnValue = '';
   });
 
+  // A new game keeps the seed the page was given.
   const newGame = document.getElementById('new-game');
-  newGame.addEventListener('click', () => { window.location.href = window.location.pathname; });
+  newGame.addEventListener('click', () => {
+    if (!mayLeave()) return;
+    const seed = givenSeed();
+    page.over = true;  // the run is left by choice
+    window.location.href = window.location.pathname + (seed !== null ? '?seed=' + seed : '');
+  });
 
   // The run being played is recorded as it goes (the recording format of
   // the terminal build); it can be downloaded at any time.
@@ -206,8 +279,13 @@
   document.getElementById('open-file').addEventListener('change', async (e) => {
     const file = e.target.files[0];
     if (!file) return;
+    if (!mayLeave()) {
+      e.target.value = '';
+      return;
+    }
     try {
       sessionStorage.setItem('drowsel-watch', bytesToText(await file.arrayBuffer()));
+      page.over = true;
       window.location.href = window.location.pathname + '?watch=file';
     } catch (error) {
       statusEl.textContent = 'This recording cannot be opened here: ' + error.message;
@@ -216,6 +294,29 @@
 
   const params = new URLSearchParams(window.location.search);
   const watching = params.has('replay') || params.get('watch') === 'file';
+  page.watching = watching;
+  // The seed of ?seed=N (0..4294967295, digits only), or null; anything
+  // else is refused in words and a random world played.
+  function givenSeed() {
+    const text = params.get('seed');
+    return text !== null && /^[0-9]{1,10}$/.test(text) && Number(text) <= 4294967295 ? Number(text) : null;
+  }
+  const seedEl = document.getElementById('seed');
+  const badSeed = params.has('seed') && givenSeed() === null && !watching;
+  function showSeed(seed) {
+    page.seed = seed;
+    seedEl.textContent = (badSeed ? `“${params.get('seed')}” is no seed (a whole number from 0 to 4294967295): ` +
+      'a random world instead, seed ' : 'Seed ') + seed;
+    seedEl.className = badSeed ? 'refused' : '';
+  }
+  // A refusal stays in the bar, above whatever the game says later.
+  let refusal = null;
+  function refuse(text) {
+    refusal = text;
+    statusEl.textContent = text;
+    statusEl.className = 'over';
+    newGame.hidden = false;
+  }
   let replayText = Promise.resolve(null);
   if (params.get('watch') === 'file') {
     const text = sessionStorage.getItem('drowsel-watch');
@@ -223,21 +324,26 @@
   } else if (params.has('replay')) {
     const address = new URL(params.get('replay'), window.location.href);
     if (address.origin !== window.location.origin) {
-      statusEl.textContent = 'Only recordings on this site can be watched: ' + address.href;
+      refuse('Only recordings on this site can be watched: ' + address.href);
       replayText = new Promise(() => {});
     } else {
       replayText = fetch(address).then((response) => {
         if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
         return response.arrayBuffer();
       }).then(bytesToText, (error) => {
-        statusEl.textContent = `The recording ${address.pathname} could not be fetched (${error.message}).`;
-        newGame.hidden = false;
+        refuse(`The recording ${address.pathname} could not be fetched (${error.message}).`);
         return new Promise(() => {});
       });
     }
   }
 
+  function noMoreKeys() {
+    page.keyWait = { wait: 'over', row: -1, col: -1 };
+    if (page.onKeyWait) page.onKeyWait(page.keyWait);
+  }
+
   function gameOver(won) {
+    noMoreKeys();
     page.over = true;
     page.won = won;
     statusEl.textContent = won ? 'The archmage is slain: the game is over.' : 'You quit: the game is over.';
@@ -246,6 +352,7 @@
   }
 
   function replayOver(problem) {
+    noMoreKeys();
     page.over = true;
     statusEl.textContent = problem ? 'The replay stopped: ' + problem : 'End of the recording.';
     statusEl.className = 'over';
@@ -253,14 +360,24 @@
   }
 
   const idleStatus = watching ? 'Watching a recording: Space pauses, + faster, - slower, Q stops.'
-    : 'Play with the keyboard; “Keys” lists the keys.';
-  statusEl.textContent = idleStatus;
+    : 'Play with the keys or by touch; “Keys” lists them.';
+  if (refusal === null) statusEl.textContent = idleStatus;
   download.hidden = watching;
   window.Module = {
     drowselShow: show,
     drowselNextKey: nextKey,
     drowselNextKeyWithin: nextKeyWithin,
-    drowselStatus: (text) => { if (!page.over) statusEl.textContent = text || idleStatus; },
+    drowselStatus: (text) => { if (!page.over && refusal === null) statusEl.textContent = text || idleStatus; },
+    drowselTypedKey: () => (queue.length > 0 ? queue.shift() : -1),
+    drowselGivenSeed: () => (givenSeed() === null ? -1 : givenSeed()),
+    drowselSeed: showSeed,
+    drowselKeyWait: (wait, row, col) => {
+      const name = ['title', 'command', 'more', 'direction', 'ending', 'replay', 'any'][wait];
+      const was = page.keyWait;
+      if (was.wait === name && was.row === row && was.col === col) return;
+      page.keyWait = { wait: name, row, col };
+      if (page.onKeyWait) page.onKeyWait(page.keyWait);
+    },
     drowselRecord: (text) => { recording += text; page.recording = recording; },
     drowselReplayText: replayText,
     drowselOver: gameOver,
@@ -268,4 +385,5 @@
     printErr: (text) => console.warn(text),
     onAbort: (what) => { statusEl.textContent = 'The game stopped: ' + what; },
   };
+  fit();
 })();

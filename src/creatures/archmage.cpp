@@ -100,7 +100,7 @@ void defeat(Creature* c) {
     draw_screen();
     post_message(sjis("大魔法使いを倒した！"), COLOUR_LIGHT_CYAN);
     post_message(sjis("勝利した！"), COLOUR_LIGHT_CYAN);
-    console_read_key();
+    console_read_key({KeyWait::more});
     ending_screen();
     game.run_state = RUN_OVER;
 }

@@ -19,11 +19,11 @@
 #include "screen/console.h"
 #include "backends/browser/web_terminal.h"
 
-// The seed of ?seed=N (0..4294967295, digits only), or -1 for none.
-EM_JS(double, page_seed, (), {
-    const text = new URLSearchParams(window.location.search).get('seed');
-    return text !== null && /^[0-9]{1,10}$/.test(text) && Number(text) <= 4294967295 ? Number(text) : -1;
-});
+// The seed of ?seed=N (0..4294967295, digits only), or -1 for none; the
+// page refuses any other ?seed= in words.
+EM_JS(double, page_seed, (), { return Module.drowselGivenSeed(); });
+// The seed of the world being played, for the page to show.
+EM_JS(void, page_show_seed, (double seed), { Module.drowselSeed(seed); });
 // The length of the recording the page was opened with, -1 without one;
 // waits while the page fetches it.
 EM_ASYNC_JS(int, page_replay_length, (), {
@@ -49,6 +49,7 @@ void play() {
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            seed >= 0 ? static_cast<uint32_t>(seed) : static_cast<uint32_t>(std::time(nullptr))};
     random_fix_seed(header.seed);
+    page_show_seed(header.seed);
     auto record = [](const std::string& bytes) { page_record(bytes.data(), static_cast<int>(bytes.size())); };
     record(encode_header(header));
     RecordingTerminal recorder(*open_web_terminal(), record);
@@ -66,6 +67,7 @@ void replay(std::string bytes) {
         return;
     }
     random_fix_seed(header.seed);
+    web_terminal_replaying();
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(*open_web_terminal(), reader, header, [&](int) {
         page_replay_over(replayer->problem().c_str());

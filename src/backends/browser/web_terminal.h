@@ -15,3 +15,5 @@ constexpr uint32_t CELL_COVERED = 2; // the right half of the wide character bef
 void layout_web_row(const ScreenBuffer& screen, int row, uint32_t* cells);
 
 Terminal* open_web_terminal();
+// Every key read from now on is a replay's own (pause, pace, stop).
+void web_terminal_replaying();
