@@ -229,8 +229,13 @@
     helpEl.hidden = !open;
     helpButton.setAttribute('aria-expanded', String(open));
     if (open) document.getElementById('help-close').focus();
-    else helpButton.focus();
+    else document.activeElement.blur();  // the keys go to the game again
   }
+  // A control pressed by pointer or touch gives the keys back to the game;
+  // one reached by Tab keeps the focus, so Enter and Space press it again.
+  document.addEventListener('click', (e) => {
+    if (e.detail > 0 && e.target instanceof Element && e.target.closest('button')) e.target.closest('button').blur();
+  });
   helpButton.addEventListener('click', () => showHelp(helpEl.hidden));
   document.getElementById('help-close').addEventListener('click', () => showHelp(false));
 

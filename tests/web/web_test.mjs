@@ -122,6 +122,155 @@ writeFileSync(join(page_dir, 'victory.rec'), won.recording);
 const server = await servePage(page_dir).catch((e) => fail(e.message));
 const origin = server.origin;
 
+// Refused seeds and replays say so and stay said; "Keys" is an overlay that
+// Escape closes; New game keeps the seed; the page's own font is in use.
+async function pageFaults(page) {
+  for (const seed of ['abc', '-1', '4294967296']) {
+    await page.goto(`${origin}/?seed=${seed}`);
+    await page.waitForFunction(() => window.drowsel.waits >= 1 && window.drowsel.seed !== null);
+    const text = await page.textContent('#seed');
+    const played = await page.evaluate(() => window.drowsel.seed);
+    if (!text.includes('is no seed') || !text.includes(String(played))) fail(`?seed=${seed} shows "${text}"`);
+  }
+  await page.goto(`${origin}/?replay=http://example.com/won.rec`);
+  await page.waitForTimeout(500);
+  if (!/Only recordings on this site/.test(await page.textContent('#status')) || !(await page.isVisible('#new-game'))) {
+    fail('a replay from another site is not refused with a new game offered');
+  }
+  await page.goto(`${origin}/?seed=${SEED}`);
+  await page.waitForFunction(() => window.drowsel.waits >= 1);
+  await page.click('#help-toggle');
+  const box = await page.locator('#help-box').boundingBox();
+  if (!box || box.y < 0 || box.y + 40 > 700) fail('the help of "Keys" is not in view');
+  await page.keyboard.press('Escape');
+  if (await page.isVisible('#help')) fail('Escape does not close the help');
+  await page.keyboard.press('Space');
+  await page.waitForFunction(() => window.drowsel.waits >= 2);
+  const font = await page.evaluate(async () => {
+    await document.fonts.ready;
+    return [...document.fonts].filter((f) => f.family.includes('Drowsel Gothic')).map((f) => f.status).join();
+  });
+  if (font !== 'loaded') fail(`the page's own Japanese font is "${font}", not loaded`);
+  const asks = await page.evaluate(() => {
+    const e = new Event('beforeunload', { cancelable: true });
+    window.dispatchEvent(e);
+    return e.defaultPrevented;
+  });
+  if (!asks) fail('leaving a game in progress does not ask first');
+  for (const key of ['Escape', 'Escape', 'Escape', 'Escape', 'Escape', 'Escape', 'Q']) await page.keyboard.press(key);
+  await page.waitForFunction(() => window.drowsel.over);
+  await Promise.all([page.waitForURL(`**/?seed=${SEED}`), page.click('#new-game')]);
+}
+
+// After one visit, the page loads and a game starts with the network off.
+async function offline(page) {
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.context().setOffline(true);
+  try {
+    await page.reload();
+    await page.waitForFunction(() => window.drowsel.waits >= 1, null, { timeout: 10000 });
+    await page.keyboard.press('Space');
+    await page.waitForFunction(() => window.drowsel.waits >= 2, null, { timeout: 10000 });
+  } catch (e) {
+    fail('offline after one visit: ' + e.message);
+  } finally {
+    await page.context().setOffline(false);
+  }
+}
+
+// A game played by taps on a phone records what the same keys record, with
+// only the controls that act shown, each at least 44 px; then every size
+// fits its viewport with the message row readable.
+async function touchGame() {
+  const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_ARGS });
+  const phone = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+  const page = await phone.newPage();
+  page.on('dialog', (d) => d.accept());
+  await page.goto(`${origin}/?seed=${SEED}`);
+  const keys = [];
+  let waits = 1;
+  const ready = () => page.waitForFunction((n) => window.drowsel.waits >= n, waits, { timeout: 10000 });
+  const tapAt = (x, y) => page.touchscreen.tap(x, y);
+  const wait = () => page.evaluate(() => window.drowsel.keyWait.wait);
+  async function given(code, act) {
+    await act();
+    keys.push(code);
+    waits++;
+    await ready();
+  }
+  async function goOn() {
+    await ready();
+    while (['title', 'more', 'ending'].includes(await wait())) await given(32, () => tapAt(200, 300));
+  }
+  const player = () => page.evaluate(() => {
+    const w = window.drowsel.keyWait;
+    const r = window.drowsel.cell(w.row, w.col).getBoundingClientRect();
+    return { x: r.left + r.width / 2, y: r.top + r.height / 2, w: r.width };
+  });
+  async function tapToward(slice) {
+    const p = await player();
+    const a = slice * Math.PI / 4 + 0.3;  // off the slice's centre, inside it
+    await given([54, 57, 56, 55, 52, 49, 50, 51][slice],
+      () => tapAt(p.x + Math.cos(a) * 4 * p.w, p.y - Math.sin(a) * 4 * p.w));
+  }
+  const button = (name) => page.getByRole('button', { name, exact: true });
+  await goOn();
+  const shown = await page.$$eval('#touch button:not([hidden])', (b) => b.map((e) => [e.textContent,
+    e.getBoundingClientRect().width, e.getBoundingClientRect().height]));
+  if (shown.map((b) => b[0]).join() !== 'Ranged attack,Read,Shift terrain,Quit' || shown.some((b) => b[1] < 44 || b[2] < 44)) {
+    fail('the controls in play are ' + JSON.stringify(shown));
+  }
+  for (let slice = 0; slice < 8; slice++) {
+    await tapToward(slice);
+    await goOn();
+  }
+  const p = await player();
+  await tapAt(p.x, p.y);  // nothing in play
+  await given(97, () => button('Ranged attack').tap());
+  await tapToward(3);
+  await goOn();
+  await given(97, () => button('Ranged attack').tap());
+  await given(53, async () => { const q = await player(); await tapAt(q.x, q.y); });
+  await goOn();
+  await given(32, () => button('Read').tap());
+  await goOn();
+  await given(100, () => button('Shift terrain').tap());
+  await goOn();
+  for (const k of ['Control+e', 'Control+o']) {
+    await given(keyCode(k), () => page.keyboard.press(k));
+    await goOn();
+  }
+  await button('Quit').tap();
+  keys.push(81);
+  await page.waitForFunction(() => window.drowsel.over, null, { timeout: 10000 });
+  const byKeys = JSON.parse(execFileSync(args.dump, [String(SEED), ...keys.map(String)]));
+  if ((await page.evaluate(() => window.drowsel.recording)) !== byKeys.recording) {
+    fail('the game by taps recorded other keys than the same game by keys: ' + keys.join(' '));
+  }
+
+  for (const [width, height] of [[320, 568], [390, 844], [844, 390], [768, 1024], [1280, 800]]) {
+    await page.setViewportSize({ width, height });
+    await page.goto(`${origin}/?seed=${SEED}`);
+    await page.waitForFunction(() => window.drowsel.waits >= 1);
+    await page.keyboard.press('Space');
+    await page.waitForFunction(() => window.drowsel.waits >= 2);
+    const fit = await page.evaluate(() => {
+      const s = document.getElementById('screen').getBoundingClientRect();
+      const m = document.getElementById('message');
+      const px = (e) => parseFloat(getComputedStyle(e).fontSize);
+      return { overflow: document.documentElement.scrollWidth > document.documentElement.clientWidth,
+        screen: [s.left, s.top, s.right, s.bottom],
+        message: m.hidden ? px(document.getElementById('screen')) : px(m),
+        messageText: m.hidden ? '' : m.textContent };
+    });
+    const [l, t, r, b] = fit.screen;
+    if (fit.overflow || l < 0 || t < 0 || r > width + 0.5 || b > height + 0.5 || fit.message < 12) {
+      fail(`at ${width}x${height}: ${JSON.stringify(fit)}`);
+    }
+  }
+  await browser.close();
+}
+
 const profile = mkdtempSync(join(tmpdir(), 'drowsel-chromium-'));
 // A fresh profile (the --user-data-dir) for every run.
 const context = await chromium.launchPersistentContext(profile, {
@@ -198,10 +347,14 @@ try {
   shownPages.forEach((grid, i) => compareGrids(grid, endingPages[i], `ending page ${i + 1} of the replay`));
   await page.keyboard.press('Space');
   await page.waitForFunction(() => window.drowsel.over);
+  await pageFaults(page);
+  await offline(page);
+  await touchGame();
   if (errors.length) fail('page errors: ' + errors.join('; '));
   if (outside.length) fail('the page asked for addresses outside its folder: ' + outside.join(', '));
   console.log(`web page: ${KEYS.length} screens and the recording equal the headless game's (seed ${SEED}); ` +
-    'the won game replays through its seven ending pages');
+    'the won game replays through its seven ending pages; a game by taps records the same keys as by keys; ' +
+    'no size overflows; the page reloads offline; bad seeds and replays are refused in words');
 } catch (e) {
   console.error('FAIL: ' + (e.stack || e));
   exitCode = 1;
