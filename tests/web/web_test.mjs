@@ -164,7 +164,8 @@ async function pageFaults(page) {
 
 // After one visit, the page loads and a game starts with the network off.
 async function offline(page) {
-  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 })
+    .catch(() => fail('no service worker keeps the page'));
   await page.context().setOffline(true);
   try {
     await page.reload();
