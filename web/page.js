@@ -79,7 +79,7 @@
       span.className = 'c' + (v & 15);
       span.hidden = shape === CELL_COVERED;
       if (shape === CELL_COVERED) continue;
-      span.textContent = String.fromCharCode(v >>> 8);
+      span.firstChild.data = String.fromCharCode(v >>> 8);  // the cell's own text node, kept
       const col = (i % COLS) + 1;
       span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
     }

@@ -66,6 +66,7 @@
   // Taps anywhere but on the page's own controls and its help.
   document.addEventListener('click', (e) => {
     if (page.over || page.watching) return;
+    if (!window.getSelection().isCollapsed) return;  // the end of a selection, not a tap
     if (e.target instanceof Element && e.target.closest('button, label, input, a, #help, #bar')) return;
     const onStage = e.target instanceof Element && e.target.closest('#stage');
     if (!onStage && (page.keyWait.wait === 'command' || page.keyWait.wait === 'direction')) return;
