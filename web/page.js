@@ -200,27 +200,38 @@
   // The cells as large as the stage around the screen lets them be: the
   // stage's own box, which the page's layout sizes to the viewport, never
   // a window width that an overflowing layout has widened.
+  // A phone held upright shows the whole map, or on asking ("Closer") a
+  // window of its middle 41 columns, the player's column at its centre.
   const stageEl = document.getElementById('stage');
+  const zoomButton = document.getElementById('zoom');
+  const WINDOW_COLS = 41;
+  let closer = false;
   function fit() {
     const small = (cw) => cw * 2 < 12;
-    const size = () => {
-      const width = Math.min((stageEl.clientWidth - 4) / COLS, (stageEl.clientHeight - 4) / (ROWS * 2.2));
+    const size = (cols) => {
+      const width = Math.min((stageEl.clientWidth - 4) / cols, (stageEl.clientHeight - 4) / (ROWS * 2.2));
       return Math.max(2, Math.floor(width * 100) / 100);
     };
-    let cw = size();
-    // Below 12 px the message row stands as a line of its own, which the
-    // stage then has less room beside.
-    if (small(cw) !== !messageEl.hidden) {
-      messageEl.hidden = !small(cw);
-      cw = size();
-    }
-    document.body.classList.toggle('upright', small(cw) && window.matchMedia('(orientation: portrait)').matches);
+    const upright = small(size(COLS)) && window.matchMedia('(orientation: portrait)').matches;
+    const windowed = upright && closer;
+    document.body.classList.toggle('upright', upright);
+    // Below 12 px, or in the window, the message row stands as a line of
+    // its own, which the stage then has less room beside.
+    messageEl.hidden = !(windowed || small(size(COLS)));
+    const cw = size(windowed ? WINDOW_COLS : COLS);
+    screenEl.classList.toggle('windowed', windowed);
     screenEl.style.setProperty('--cw', cw + 'px');
     screenEl.style.setProperty('--ch', (Math.floor(cw * 220) / 100) + 'px');
   }
   window.addEventListener('resize', fit);
   if (window.visualViewport) window.visualViewport.addEventListener('resize', fit);
   page.fit = fit;
+  zoomButton.addEventListener('click', () => {
+    closer = !closer;
+    zoomButton.textContent = closer ? 'Whole map' : 'Closer';
+    zoomButton.setAttribute('aria-pressed', String(closer));
+    fit();
+  });
 
   // "Keys" opens its help over the screen; Escape or "Close" closes it.
   const helpEl = document.getElementById('help');

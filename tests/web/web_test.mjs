@@ -269,6 +269,20 @@ async function touchGame() {
       fail(`at ${width}x${height}: ${JSON.stringify(fit)}`);
     }
   }
+  // Upright, "Closer" shows a window of 41 columns or more centred on the
+  // player, and "Whole map" the whole map again.
+  await page.setViewportSize({ width: 390, height: 844 });
+  await button('Closer').tap();
+  const view = await page.evaluate(() => {
+    const stage = document.getElementById('stage').getBoundingClientRect();
+    const cells = [...document.querySelectorAll('#screen span')].slice(80, 160).map((s) => s.getBoundingClientRect());
+    const seen = cells.filter((c) => c.left >= stage.left - 0.5 && c.right <= stage.right + 0.5).length;
+    const p = cells[39];
+    return { seen, off: Math.abs((p.left + p.right) / 2 - (stage.left + stage.right) / 2) / p.width,
+      overflow: document.documentElement.scrollWidth > document.documentElement.clientWidth };
+  });
+  if (view.seen < 41 || view.off > 0.5 || view.overflow) fail('the window upright: ' + JSON.stringify(view));
+  await button('Whole map').tap();
   await browser.close();
 }
 
