@@ -72,16 +72,22 @@
   function show(cells) {
     for (let i = 0; i < cells.length; i++) {
       const v = cells[i];
-      if (v === shown[i]) continue;
+      const was = shown[i];
+      if (v === was) continue;
       shown[i] = v;
+      // Only what changed: a scrolling map changes most characters but
+      // few colours and almost no shapes.
       const span = spans[i];
       const shape = (v >>> 4) & 15;
-      span.className = 'c' + (v & 15);
-      span.hidden = shape === CELL_COVERED;
-      if (shape === CELL_COVERED) continue;
-      span.firstChild.data = String.fromCharCode(v >>> 8);  // the cell's own text node, kept
-      const col = (i % COLS) + 1;
-      span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
+      if ((v & 15) !== (was & 15)) span.className = 'c' + (v & 15);
+      if (shape !== ((was >>> 4) & 15)) {
+        span.hidden = shape === CELL_COVERED;
+        const col = (i % COLS) + 1;
+        span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
+      }
+      if (shape !== CELL_COVERED && (v >>> 8) !== (was >>> 8)) {
+        span.firstChild.data = String.fromCharCode(v >>> 8);  // the cell's own text node, kept
+      }
     }
     showMessageLine(cells);
     const now = performance.now();
