@@ -144,6 +144,9 @@ async function pageFaults(page) {
   if (!box || box.y < 0 || box.y + 40 > 700) fail('the help of "Keys" is not in view');
   await page.keyboard.press('Escape');
   if (await page.isVisible('#help')) fail('Escape does not close the help');
+  await page.keyboard.press('Tab');
+  if (await page.evaluate(() => document.activeElement.tagName) !== 'BUTTON') fail('Tab does not reach the buttons');
+  await page.evaluate(() => document.activeElement.blur());
   await page.keyboard.press('Space');
   await page.waitForFunction(() => window.drowsel.waits >= 2);
   const font = await page.evaluate(async () => {
