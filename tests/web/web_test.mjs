@@ -196,11 +196,11 @@ async function touchGame() {
   const ready = () => page.waitForFunction((n) => window.drowsel.waits >= n, waits, { timeout: 10000 });
   const tapAt = (x, y) => page.touchscreen.tap(x, y);
   const wait = () => page.evaluate(() => window.drowsel.keyWait.wait);
-  async function given(code, act) {
+  async function given(code, act, last = false) {
     await act();
     keys.push(code);
     waits++;
-    await ready();
+    if (!last) await ready();
   }
   async function goOn() {
     await ready();
@@ -211,11 +211,11 @@ async function touchGame() {
     const r = window.drowsel.cell(w.row, w.col).getBoundingClientRect();
     return { x: r.left + r.width / 2, y: r.top + r.height / 2, w: r.width };
   });
-  async function tapToward(slice) {
+  const SLICES = [54, 57, 56, 55, 52, 49, 50, 51];  // the digits anticlockwise from the east
+  async function tapToward(slice, last) {
     const p = await player();
     const a = slice * Math.PI / 4 + 0.3;  // off the slice's centre, inside it
-    await given([54, 57, 56, 55, 52, 49, 50, 51][slice],
-      () => tapAt(p.x + Math.cos(a) * 4 * p.w, p.y - Math.sin(a) * 4 * p.w));
+    await given(SLICES[slice], () => tapAt(p.x + Math.cos(a) * 4 * p.w, p.y - Math.sin(a) * 4 * p.w), last);
   }
   const button = (name) => page.getByRole('button', { name, exact: true });
   await goOn();
@@ -250,6 +250,33 @@ async function touchGame() {
   const byKeys = JSON.parse(execFileSync(args.dump, [String(SEED), ...keys.map(String)]));
   if ((await page.evaluate(() => window.drowsel.recording)) !== byKeys.recording) {
     fail('the game by taps recorded other keys than the same game by keys: ' + keys.join(' '));
+  }
+
+  // The won game by taps, the phone held sideways; the hidden shortcut by
+  // keyboard. Space (a tap, "Read") stands for the winning player's "." and
+  // "x", the same game.
+  await page.setViewportSize({ width: 844, height: 390 });
+  await page.goto(`${origin}/?seed=4242`);
+  const winKeys = won.recording.split('\n').filter((l) => l.startsWith('k '))
+    .map((l) => Number(l.split(' ')[1])).map((k) => (k === 46 || k === 120 ? 32 : k));
+  keys.length = 0;
+  waits = 1;
+  await ready();
+  for (let i = 0; i < winKeys.length; i++) {
+    const [code, last, w] = [winKeys[i], i === winKeys.length - 1, await wait()];
+    const names = { 97: 'Ranged attack', 32: 'Read', 100: 'Shift terrain' };
+    if (code < 32) await given(code, () => page.keyboard.press('Control+' + String.fromCharCode(code + 96)), last);
+    else if (['title', 'more', 'ending'].includes(w) && code === 32) await given(32, () => tapAt(300, 200), last);
+    else if (SLICES.includes(code)) await tapToward(SLICES.indexOf(code), last);
+    else if (code === 53 && w === 'direction') await given(53, async () => { const q = await player(); await tapAt(q.x, q.y); }, last);
+    else if (w === 'command' && names[code]) await given(code, () => button(names[code]).tap(), last);
+    else fail(`no tap gives key ${code} at ${w}`);
+  }
+  await page.waitForFunction(() => window.drowsel.over, null, { timeout: 10000 });
+  const wonByKeys = JSON.parse(execFileSync(args.dump, ['4242', ...winKeys.map(String)], { maxBuffer: 1 << 30 }));
+  if (!(await page.evaluate(() => window.drowsel.won)) ||
+      (await page.evaluate(() => window.drowsel.recording)) !== wonByKeys.recording) {
+    fail('the won game by taps is not the won game by keys');
   }
 
   for (const [width, height] of [[320, 568], [390, 844], [844, 390], [768, 1024], [1280, 800]]) {
