@@ -2,7 +2,8 @@
 // of cells, turns key presses into the key codes the game reads, keeps the
 // run's recording for download, hands a recording to watch to the game, and
 // says when the game is over. Loaded before game.js, which finds its hooks
-// on Module.
+// on Module; touch.js (the touch controls) and offline.js (the service
+// worker) come between them.
 'use strict';
 (function () {
   const COLS = 80, ROWS = 23;
@@ -115,6 +116,9 @@
     if (text === messageText) return;
     messageText = text;
     messageEl.textContent = text || '\u00a0';
+    // In the colour of the message's first character, as on the screen.
+    const first = text.search(/\S/);
+    messageEl.className = first < 0 ? '' : 'c' + (cells[first] & 15);
   }
 
   // Keys typed ahead of the game wait in order, as in a terminal.

@@ -4,6 +4,10 @@
 // the headless game's screen for the same seed and keys, and the recording
 // the page offers must be the headless game's; a headless recording of a
 // won game must replay in the page through the same seven ending pages.
+// Then the page's faults (refused seeds and replays, the help, Tab, leaving
+// a game), a reload with the network off, and in a phone with touch: a
+// game and the won game played by taps must record what the same keys
+// record, and every size must fit its viewport.
 //   node web_test.mjs --source DIR --web-build DIR --dump DUMP_SCREENS
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
