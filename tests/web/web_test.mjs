@@ -61,6 +61,10 @@ if (!existsSync(join(webBuild, 'CMakeCache.txt'))) {
     '-DCMAKE_BUILD_TYPE=MinSizeRel', '-DDROWSEL_TESTS=OFF']);
 }
 run('cmake', ['--build', webBuild, '-j', '2']);
+if (!existsSync(join(webBuild, 'page', 'drowsel-jp.woff2'))) {
+  fail('the page was built without its Japanese font: install the Debian packages fonts-ipafont-gothic, ' +
+    'python3-fonttools and python3-brotli');
+}
 
 // The key codes the game reads for each key.
 function keyCode(key) {
