@@ -225,11 +225,13 @@ async function touchGame() {
     const a = slice * Math.PI / 4 + 0.3;  // off the slice's centre, inside it
     await given(SLICES[slice], () => tapAt(p.x + Math.cos(a) * 4 * p.w, p.y - Math.sin(a) * 4 * p.w), last);
   }
+  const tapSelf = async () => { const q = await player(); await tapAt(q.x, q.y); };
   const button = (name) => page.getByRole('button', { name, exact: true });
   await goOn();
   const shown = await page.$$eval('#touch button:not([hidden])', (b) => b.map((e) => [e.textContent,
     e.getBoundingClientRect().width, e.getBoundingClientRect().height]));
-  if (shown.map((b) => b[0]).join() !== 'Ranged attack,Read,Shift terrain,Quit' || shown.some((b) => b[1] < 44 || b[2] < 44)) {
+  if (shown.map((b) => b[0]).join() !== 'Ranged attack,Read,Shift terrain,Quit' ||
+      shown.some((b) => b[1] < 44 || b[2] < 44)) {
     fail('the controls in play are ' + JSON.stringify(shown));
   }
   for (let slice = 0; slice < 8; slice++) {
@@ -242,7 +244,7 @@ async function touchGame() {
   await tapToward(3);
   await goOn();
   await given(97, () => button('Ranged attack').tap());
-  await given(53, async () => { const q = await player(); await tapAt(q.x, q.y); });
+  await given(53, tapSelf);
   await goOn();
   await given(32, () => button('Read').tap());
   await goOn();
@@ -276,7 +278,7 @@ async function touchGame() {
     if (code < 32) await given(code, () => page.keyboard.press('Control+' + String.fromCharCode(code + 96)), last);
     else if (['title', 'more', 'ending'].includes(w) && code === 32) await given(32, () => tapAt(300, 200), last);
     else if (SLICES.includes(code)) await tapToward(SLICES.indexOf(code), last);
-    else if (code === 53 && w === 'direction') await given(53, async () => { const q = await player(); await tapAt(q.x, q.y); }, last);
+    else if (code === 53 && w === 'direction') await given(53, tapSelf, last);
     else if (w === 'command' && names[code]) await given(code, () => button(names[code]).tap(), last);
     else fail(`no tap gives key ${code} at ${w}`);
   }
