@@ -63,14 +63,25 @@
     return SLICE_KEYS[((Math.round(angle / (Math.PI / 4)) % 8) + 8) % 8];
   }
 
-  // Taps anywhere but on the page's own controls and its help.
-  document.addEventListener('click', (e) => {
-    if (page.over || page.watching) return;
-    if (!window.getSelection().isCollapsed) return;  // the end of a selection, not a tap
-    if (e.target instanceof Element && e.target.closest('button, label, input, a, #help, #bar')) return;
+  // Taps anywhere but on the page's own controls and its help: a touch as
+  // soon as the finger is lifted (its click, which comes later, cancelled),
+  // a mouse by its click.
+  function tap(e, x, y) {
+    if (page.over || page.watching) return false;
+    if (e.target instanceof Element && e.target.closest('button, label, input, a, #help, #bar')) return false;
     const onStage = e.target instanceof Element && e.target.closest('#stage');
-    if (!onStage && (page.keyWait.wait === 'command' || page.keyWait.wait === 'direction')) return;
-    const key = keyForTap(e.clientX, e.clientY);
+    if (!onStage && (page.keyWait.wait === 'command' || page.keyWait.wait === 'direction')) return true;
+    const key = keyForTap(x, y);
     if (key !== null) page.type(key, e.timeStamp);
+    return true;
+  }
+  document.addEventListener('touchend', (e) => {
+    if (e.changedTouches.length !== 1 || e.touches.length !== 0) return;
+    const touch = e.changedTouches[0];
+    if (tap(e, touch.clientX, touch.clientY)) e.preventDefault();
+  }, { passive: false });
+  document.addEventListener('click', (e) => {
+    if (!window.getSelection().isCollapsed) return;  // the end of a selection, not a tap
+    tap(e, e.clientX, e.clientY);
   });
 })();
