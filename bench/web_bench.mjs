@@ -5,7 +5,11 @@
 // the first screen and to the title from a loopback server (fresh browser
 // profile each load, median of 10), and, over KEYS key presses of play
 // (default 400), the time from each key event to the screen drawn after it
-// and to the animation frame that shows it (median, 95th percentile, max).
+// and to the animation frame that shows it (median, 95th percentile, max);
+// then that run's recording replayed at the fastest pace (keys a second).
+// The phone profile (390 x 844, touch, the CPU slowed four times through
+// the DevTools protocol) measures the first screen, the title and, over
+// KEYS taps, the time from each tap to the screen drawn after it.
 import { mkdtempSync, readdirSync, rmSync, statSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
@@ -76,8 +80,73 @@ await withBrowser(async (page) => {
     await page.keyboard.press(i < 8 ? 'Escape' : walk[i % walk.length] === ' ' ? 'Space' : walk[i % walk.length]);
   }
   await page.waitForTimeout(100);
-  const { latencies, frameLatencies } = await page.evaluate(() => window.drowsel);
+  const { latencies, frameLatencies, recording } = await page.evaluate(() => window.drowsel);
   console.log('key press to screen drawn: ' + stats(latencies.slice(8)));
   console.log('key press to the frame that shows it: ' + stats(frameLatencies.slice(8)));
+
+  // The run just played, watched at the fastest pace from the start.
+  await page.evaluate((text) => sessionStorage.setItem('drowsel-watch', text), recording);
+  await page.goto(`${origin}/?watch=file`);
+  // Timed from the title ("Press any key to start."), after the splash's
+  // own pauses.
+  await page.evaluate(() => {
+    window.drowsel.onShow = () => {
+      if (!window.titleAt && window.drowsel.cell(20, 28).textContent === 'P') window.titleAt = performance.now();
+    };
+  });
+  for (let i = 0; i < 4; i++) await page.keyboard.press('+');
+  await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent),
+    null, { timeout: 600000, polling: 5 });
+  const seconds = await page.evaluate(() => (performance.now() - window.titleAt) / 1000);
+  const keys = recording.split('\n').length - 3;
+  console.log(`replay at the fastest pace: ${keys} keys in ${seconds.toFixed(2)} s, ` +
+    `${(keys / seconds).toFixed(0)} keys a second`);
 });
+
+// The phone profile: a fresh context each load, the CPU slowed 4x.
+const browser = await chromium.launch({ executablePath: CHROMIUM, args });
+async function phonePage() {
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true,
+    deviceScaleFactor: 3 });
+  const page = await context.newPage();
+  const session = await context.newCDPSession(page);
+  await session.send('Emulation.setCPUThrottlingRate', { rate: 4 });
+  return page;
+}
+const phoneFirsts = [], phoneTitles = [];
+for (let i = 0; i < 6; i++) {
+  const page = await phonePage();
+  await page.goto(`${origin}/?seed=7`);
+  await page.waitForFunction(() => window.drowsel.waits >= 1);
+  const t = await page.evaluate(() => [window.drowsel.firstScreenAt, performance.now()]);
+  if (i > 0) [phoneFirsts, phoneTitles].forEach((list, k) => list.push(t[k]));
+  await page.context().close();
+}
+console.log('phone: first screen after navigation start: ' + stats(phoneFirsts));
+console.log('phone: title waiting for a key: ' + stats(phoneTitles));
+{
+  const page = await phonePage();
+  await page.goto(`${origin}/?seed=7`);
+  let waits = 1;
+  for (let i = 0; i < 8 + keyCount; i++) {
+    await page.waitForFunction((n) => window.drowsel.waits >= n, waits);
+    const at = await page.evaluate(() => {
+      const w = window.drowsel.keyWait;
+      if (w.row < 0) return null;
+      const r = window.drowsel.cell(w.row, w.col).getBoundingClientRect();
+      return [r.left + r.width / 2, r.top + r.height / 2, r.width];
+    });
+    // Steps around the player in turn (every slice), else a tap to go on.
+    const slice = (i % 8) * Math.PI / 4;
+    if (at) await page.touchscreen.tap(at[0] + Math.cos(slice) * 5 * at[2], at[1] - Math.sin(slice) * 5 * at[2]);
+    else await page.touchscreen.tap(200, 300);
+    waits++;
+  }
+  await page.waitForTimeout(200);
+  const { latencies, frameLatencies } = await page.evaluate(() => window.drowsel);
+  console.log('phone: tap to screen drawn: ' + stats(latencies.slice(8)));
+  console.log('phone: tap to the frame that shows it: ' + stats(frameLatencies.slice(8)));
+  await page.context().close();
+}
+await browser.close();
 server.close();

@@ -53,6 +53,28 @@ set_property(TARGET drowsel_web PROPERTY CXX_LINKER_LAUNCHER
   ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 
 # The page's own files beside the program.
-foreach(file index.html page.js style.css)
+set(page_files index.html page.js touch.js offline.js style.css manifest.webmanifest)
+foreach(file ${page_files})
   configure_file(web/${file} ${page}/${file} COPYONLY)
 endforeach()
+
+# Made at build time: the manifest's icons, the page's Japanese font (a
+# subset of a Debian font; without one the page uses the machine's fonts)
+# and the service worker, its cache named after a hash of the page's files.
+# Debian's python3 first: its fontTools makes the font.
+find_program(DROWSEL_PYTHON NAMES python3 HINTS /usr/bin)
+if(NOT DROWSEL_PYTHON)
+  message(FATAL_ERROR "Missing python3 for the page's icons and service worker: install the Debian package 'python3'")
+endif()
+set(page_source_files ${page_files})
+list(TRANSFORM page_source_files PREPEND ${CMAKE_SOURCE_DIR}/web/)
+file(GLOB_RECURSE game_text_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp ${CMAKE_SOURCE_DIR}/src/*.h)
+add_custom_command(
+  OUTPUT ${page}/sw.js ${page}/icon-192.png ${page}/icon-512.png
+  COMMAND ${DROWSEL_PYTHON} ${CMAKE_SOURCE_DIR}/tools/page_assets.py
+          --source ${CMAKE_SOURCE_DIR} --page ${page}
+  DEPENDS drowsel_web ${CMAKE_SOURCE_DIR}/tools/page_assets.py ${CMAKE_SOURCE_DIR}/web/sw.js
+          ${page_source_files} ${game_text_sources}
+  COMMENT "Making the page's icons, font and service worker"
+  VERBATIM)
+add_custom_target(drowsel_page ALL DEPENDS ${page}/sw.js)

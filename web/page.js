@@ -2,7 +2,8 @@
 // of cells, turns key presses into the key codes the game reads, keeps the
 // run's recording for download, hands a recording to watch to the game, and
 // says when the game is over. Loaded before game.js, which finds its hooks
-// on Module.
+// on Module; touch.js (the touch controls) and offline.js (the service
+// worker) come between them.
 'use strict';
 (function () {
   // ---- The game's numbers: the screen, the cell code of
@@ -29,6 +30,17 @@
     onShow: null,          // called after each screen is drawn
     latencies: [],         // ms from a key press to the screen drawn after it
     frameLatencies: [],    // ms from a key press to the frame that shows it
+    // What the game waits for (title, command, more, direction, ending,
+    // replay, any) and the player's cell in play, as the game tells it.
+    keyWait: { wait: 'any', row: -1, col: -1 },
+    watching: false,
+    seed: null,            // the seed of the world being played
+    // Hands the game a key code as a key press would (touch controls).
+    type(code, at) { giveKey(code, at === undefined ? performance.now() : at); },
+    // The span of a screen cell, to find where a cell is drawn.
+    cell(row, col) { return spans[row * COLS + col]; },
+    // The run in progress, which leaving the page would throw away.
+    inProgress() { return !page.over && !page.watching && page.waits > 1; },
     // The screen as drawn: per row, [character, colour] for each cell; the
     // right half of a double-width character is ['', colour].
     grid() {
@@ -65,17 +77,25 @@
   function show(cells) {
     for (let i = 0; i < cells.length; i++) {
       const v = cells[i];
-      if (v === shown[i]) continue;
+      const was = shown[i];
+      if (v === was) continue;
       shown[i] = v;
+      // Only what changed: a scrolling map changes most characters but
+      // few colours and almost no shapes.
       const span = spans[i];
       const shape = (v & ((1 << CELL_UNICODE_SHIFT) - 1)) >>> CELL_SHAPE_SHIFT;
-      span.className = 'c' + (v & ((1 << CELL_SHAPE_SHIFT) - 1));
-      span.hidden = shape === CELL_COVERED;
-      if (shape === CELL_COVERED) continue;
-      span.textContent = String.fromCharCode(v >>> CELL_UNICODE_SHIFT);
-      const col = (i % COLS) + 1;
-      span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
+      const colour = v & ((1 << CELL_SHAPE_SHIFT) - 1);
+      if (colour !== (was & ((1 << CELL_SHAPE_SHIFT) - 1))) span.className = 'c' + colour;
+      if (shape !== (was & ((1 << CELL_UNICODE_SHIFT) - 1)) >>> CELL_SHAPE_SHIFT) {
+        span.hidden = shape === CELL_COVERED;
+        const col = (i % COLS) + 1;
+        span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
+      }
+      if (shape !== CELL_COVERED && (v >>> CELL_UNICODE_SHIFT) !== (was >>> CELL_UNICODE_SHIFT)) {
+        span.firstChild.data = String.fromCharCode(v >>> CELL_UNICODE_SHIFT);  // the cell's own text node, kept
+      }
     }
+    showMessageLine(cells);
     const now = performance.now();
     if (page.firstScreenAt === null) page.firstScreenAt = now;
     if (pressedAt !== null) {
@@ -85,6 +105,25 @@
       pressedAt = null;
     }
     if (page.onShow) page.onShow();
+  }
+
+  // The message row again as a line of text of its own, readable where the
+  // grid's cells are too small (a phone held upright).
+  const messageEl = document.getElementById('message');
+  let messageText = '';
+  function showMessageLine(cells) {
+    let text = '';
+    for (let c = 0; c < COLS; c++) {
+      const v = cells[c];
+      if (((v >>> 4) & 15) !== CELL_COVERED) text += String.fromCharCode(v >>> 8);
+    }
+    text = text.trimEnd();
+    if (text === messageText) return;
+    messageText = text;
+    messageEl.textContent = text || '\u00a0';
+    // In the colour of the message's first character, as on the screen.
+    const first = text.search(/\S/);
+    messageEl.className = first < 0 ? '' : 'c' + (cells[first] & 15);
   }
 
   // Keys typed ahead of the game wait in order, as in a terminal.
@@ -142,7 +181,6 @@
       case 'PageDown': return 51;
       case 'Escape': return KEY_CODE_ESCAPE;
       case 'Enter': return 10;
-      case 'Tab': return 9;
     }
     if (e.ctrlKey) {
       let letter = /^[a-zA-Z]$/.test(e.key) ? e.key : /^Key[A-Z]$/.test(e.code) ? e.code.slice(3) : null;
@@ -156,36 +194,100 @@
   }
 
   window.addEventListener('keydown', (e) => {
+    if (e.key === 'Escape' && !helpEl.hidden) {
+      showHelp(false);
+      e.preventDefault();
+      return;
+    }
     if (page.over || e.target instanceof HTMLInputElement) return;
+    // Tab moves between the page's controls, and Enter or Space presses the
+    // one that has the focus; no command of the game binds them there.
+    if (e.key === 'Tab') return;
+    if ((e.key === 'Enter' || e.key === ' ') && e.target instanceof Element && e.target.closest('button, label, a')) {
+      return;
+    }
     const code = keyCode(e);
     if (code === null) return;
     e.preventDefault();
     giveKey(code, e.timeStamp);
   }, true);
 
+  // The cells as large as the stage around the screen lets them be: the
+  // stage's own box, which the page's layout sizes to the viewport, never
+  // a window width that an overflowing layout has widened.
+  // A phone held upright shows the whole map, or on asking ("Closer") a
+  // window of its middle 41 columns, the player's column at its centre.
+  const stageEl = document.getElementById('stage');
+  const zoomButton = document.getElementById('zoom');
+  const WINDOW_COLS = 41;
+  let closer = false;
   function fit() {
-    const bar = document.getElementById('bar').offsetHeight;
-    const width = Math.min((window.innerWidth - 8) / COLS, (window.innerHeight - bar - 12) / (ROWS * 2.2));
-    const cw = Math.max(2, Math.floor(width * 100) / 100);
+    const small = (cw) => cw * 2 < 12;
+    const size = (cols) => {
+      const width = Math.min((stageEl.clientWidth - 4) / cols, (stageEl.clientHeight - 4) / (ROWS * 2.2));
+      return Math.max(2, Math.floor(width * 100) / 100);
+    };
+    const upright = small(size(COLS)) && window.matchMedia('(orientation: portrait)').matches;
+    const windowed = upright && closer;
+    document.body.classList.toggle('upright', upright);
+    // Below 12 px, or in the window, the message row stands as a line of
+    // its own, which the stage then has less room beside.
+    messageEl.hidden = !(windowed || small(size(COLS)));
+    const cw = size(windowed ? WINDOW_COLS : COLS);
+    screenEl.classList.toggle('windowed', windowed);
     screenEl.style.setProperty('--cw', cw + 'px');
     screenEl.style.setProperty('--ch', (Math.floor(cw * 220) / 100) + 'px');
   }
   window.addEventListener('resize', fit);
-  fit();
-
-  const helpEl = document.getElementById('help');
-  const helpButton = document.getElementById('help-toggle');
-  helpButton.addEventListener('click', () => {
-    helpEl.hidden = !helpEl.hidden;
-    helpButton.setAttribute('aria-expanded', String(!helpEl.hidden));
-    helpButton.blur();
+  if (window.visualViewport) window.visualViewport.addEventListener('resize', fit);
+  page.fit = fit;
+  zoomButton.addEventListener('click', () => {
+    closer = !closer;
+    zoomButton.textContent = closer ? 'Whole map' : 'Closer';
+    zoomButton.setAttribute('aria-pressed', String(closer));
+    fit();
   });
 
+  // "Keys" opens its help over the screen; Escape or "Close" closes it.
+  const helpEl = document.getElementById('help');
+  const helpButton = document.getElementById('help-toggle');
+  function showHelp(open) {
+    helpEl.hidden = !open;
+    helpButton.setAttribute('aria-expanded', String(open));
+    if (open) document.getElementById('help-close').focus();
+    else document.activeElement.blur();  // the keys go to the game again
+  }
+  // A control pressed by pointer or touch gives the keys back to the game;
+  // one reached by Tab keeps the focus, so Enter and Space press it again.
+  document.addEventListener('click', (e) => {
+    if (e.detail > 0 && e.target instanceof Element && e.target.closest('button')) e.target.closest('button').blur();
+  });
+  helpButton.addEventListener('click', () => showHelp(helpEl.hidden));
+  document.getElementById('help-close').addEventListener('click', () => showHelp(false));
+
+  // Leaving a run in progress asks first.
+  function mayLeave() {
+    return !page.inProgress() || window.confirm('Leave the game in progress? It cannot be taken up again.');
+  }
+  window.addEventListener('beforeunload', (e) => {
+    if (!page.inProgress()) return;
+    e.preventDefault();
+    e.returnValue = '';
+  });
+
+  // A new game keeps the seed the page was given.
   const newGame = document.getElementById('new-game');
-  // A new game keeps the language the page was opened in.
+  // A new game keeps the seed and the language the page was given.
   newGame.addEventListener('click', () => {
+    if (!mayLeave()) return;
+    const next = new URLSearchParams();
+    const seed = givenSeed();
+    if (seed !== null) next.set('seed', seed);
     const lang = new URLSearchParams(window.location.search).get('lang');
-    window.location.href = window.location.pathname + (lang ? '?lang=' + encodeURIComponent(lang) : '');
+    if (lang) next.set('lang', lang);
+    page.over = true;  // the run is left by choice
+    const query = next.toString();
+    window.location.href = window.location.pathname + (query ? '?' + query : '');
   });
 
   // The run being played is recorded as it goes (the recording format of
@@ -214,8 +316,13 @@
   document.getElementById('open-file').addEventListener('change', async (e) => {
     const file = e.target.files[0];
     if (!file) return;
+    if (!mayLeave()) {
+      e.target.value = '';
+      return;
+    }
     try {
       sessionStorage.setItem('drowsel-watch', bytesToText(await file.arrayBuffer()));
+      page.over = true;
       window.location.href = window.location.pathname + '?watch=file';
     } catch (error) {
       statusEl.textContent = 'This recording cannot be opened here: ' + error.message;
@@ -224,6 +331,29 @@
 
   const params = new URLSearchParams(window.location.search);
   const watching = params.has('replay') || params.get('watch') === 'file';
+  page.watching = watching;
+  // The seed of ?seed=N (0..4294967295, digits only), or null; anything
+  // else is refused in words and a random world played.
+  function givenSeed() {
+    const text = params.get('seed');
+    return text !== null && /^[0-9]{1,10}$/.test(text) && Number(text) <= 4294967295 ? Number(text) : null;
+  }
+  const seedEl = document.getElementById('seed');
+  const badSeed = params.has('seed') && givenSeed() === null && !watching;
+  function showSeed(seed) {
+    page.seed = seed;
+    seedEl.textContent = (badSeed ? `“${params.get('seed')}” is no seed (a whole number from 0 to 4294967295): ` +
+      'a random world instead, seed ' : 'Seed ') + seed;
+    seedEl.className = badSeed ? 'refused' : '';
+  }
+  // A refusal stays in the bar, above whatever the game says later.
+  let refusal = null;
+  function refuse(text) {
+    refusal = text;
+    statusEl.textContent = text;
+    statusEl.className = 'over';
+    newGame.hidden = false;
+  }
   let replayText = Promise.resolve(null);
   if (params.get('watch') === 'file') {
     const text = sessionStorage.getItem('drowsel-watch');
@@ -231,15 +361,14 @@
   } else if (params.has('replay')) {
     const address = new URL(params.get('replay'), window.location.href);
     if (address.origin !== window.location.origin) {
-      statusEl.textContent = 'Only recordings on this site can be watched: ' + address.href;
+      refuse('Only recordings on this site can be watched: ' + address.href);
       replayText = new Promise(() => {});
     } else {
       replayText = fetch(address).then((response) => {
         if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
         return response.arrayBuffer();
       }).then(bytesToText, (error) => {
-        statusEl.textContent = `The recording ${address.pathname} could not be fetched (${error.message}).`;
-        newGame.hidden = false;
+        refuse(`The recording ${address.pathname} could not be fetched (${error.message}).`);
         return new Promise(() => {});
       });
     }
@@ -261,6 +390,8 @@
       button.textContent = label;
       languageButtons[lang] = button;
       button.addEventListener('click', () => {
+        if (!mayLeave()) return;
+        page.over = true;  // the run is left by choice
         const next = new URLSearchParams(window.location.search);
         next.set('lang', lang);
         const seed = (recording.match(/^seed (\d+)$/m) || [])[1];
@@ -274,7 +405,13 @@
   }
   languageSwitch();
 
+  function noMoreKeys() {
+    page.keyWait = { wait: 'over', row: -1, col: -1 };
+    if (page.onKeyWait) page.onKeyWait(page.keyWait);
+  }
+
   function gameOver(won) {
+    noMoreKeys();
     page.over = true;
     page.won = won;
     statusEl.textContent = won ? 'The archmage is slain: the game is over.' : 'You quit: the game is over.';
@@ -283,6 +420,7 @@
   }
 
   function replayOver(problem) {
+    noMoreKeys();
     page.over = true;
     statusEl.textContent = problem ? 'The replay stopped: ' + problem : 'End of the recording.';
     statusEl.className = 'over';
@@ -290,14 +428,24 @@
   }
 
   const idleStatus = watching ? 'Watching a recording: Space pauses, + faster, - slower, Q stops.'
-    : 'Play with the keyboard; “Keys” lists the keys.';
-  statusEl.textContent = idleStatus;
+    : 'Play with the keys or by touch; “Keys” lists them.';
+  if (refusal === null) statusEl.textContent = idleStatus;
   download.hidden = watching;
   window.Module = {
     drowselShow: show,
     drowselNextKey: nextKey,
     drowselNextKeyWithin: nextKeyWithin,
-    drowselStatus: (text) => { if (!page.over) statusEl.textContent = text || idleStatus; },
+    drowselStatus: (text) => { if (!page.over && refusal === null) statusEl.textContent = text || idleStatus; },
+    drowselTypedKey: () => (queue.length > 0 ? queue.shift() : -1),
+    drowselGivenSeed: () => (givenSeed() === null ? -1 : givenSeed()),
+    drowselSeed: showSeed,
+    drowselKeyWait: (wait, row, col) => {
+      const name = ['title', 'command', 'more', 'direction', 'ending', 'replay', 'any'][wait];
+      const was = page.keyWait;
+      if (was.wait === name && was.row === row && was.col === col) return;
+      page.keyWait = { wait: name, row, col };
+      if (page.onKeyWait) page.onKeyWait(page.keyWait);
+    },
     drowselRecord: (text) => { recording += text; page.recording = recording; },
     drowselReplayText: replayText,
     drowselOver: gameOver,
@@ -306,4 +454,5 @@
     printErr: (text) => console.warn(text),
     onAbort: (what) => { statusEl.textContent = 'The game stopped: ' + what; },
   };
+  fit();
 })();

@@ -99,7 +99,7 @@ void defeat(Creature* c) {
     draw_screen();
     post_message(shown_text(GameText::defeat_slain), COLOUR_LIGHT_CYAN);
     post_message(shown_text(GameText::victory), COLOUR_LIGHT_CYAN);
-    console_read_key();
+    console_read_key({KeyWait::more});
     ending_screen();
     game.run_state = RUN_OVER;
 }

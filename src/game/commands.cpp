@@ -92,7 +92,7 @@ bool carry_out(int key) {
 }  // namespace
 
 void player_command() {
-    int key = console_read_key();
+    int key = console_read_key({KeyWait::command, MAP_TOP_ROW + game.player_y, game.player_x});
     game.message_colour = 0;  // whatever the key, the message has been seen
     if (carry_out(key)) game.energy -= ACTION_COST;
 }
@@ -101,7 +101,8 @@ int ask_direction(const char* prompt) {
     post_message(prompt, COLOUR_WHITE);
     draw_screen();
     int d;
-    while ((d = direction_of_key(console_read_key(), true)) < 0) {
+    while ((d = direction_of_key(
+                console_read_key({KeyWait::direction, MAP_TOP_ROW + game.player_y, game.player_x}), true)) < 0) {
     }
     game.message_colour = 0;
     return d;

@@ -23,11 +23,11 @@
 #include "backends/browser/web_terminal.h"
 #include "text/language.h"
 
-// The seed of ?seed=N (0..4294967295, digits only), or -1 for none.
-EM_JS(double, page_seed, (), {
-    const text = new URLSearchParams(window.location.search).get('seed');
-    return text !== null && /^[0-9]{1,10}$/.test(text) && Number(text) <= 4294967295 ? Number(text) : -1;
-});
+// The seed of ?seed=N (0..4294967295, digits only), or -1 for none; the
+// page refuses any other ?seed= in words.
+EM_JS(double, page_seed, (), { return Module.drowselGivenSeed(); });
+// The seed of the world being played, for the page to show.
+EM_JS(void, page_show_seed, (double seed), { Module.drowselSeed(seed); });
 // The language of ?lang=: 1 English, 0 Japanese, -1 none (or any other value).
 EM_JS(int, page_language, (), {
     const text = new URLSearchParams(window.location.search).get('lang');
@@ -64,6 +64,7 @@ void play() {
     }
     page_shown_language(language_name(shown_language()));
     random_fix_seed(header.seed);
+    page_show_seed(header.seed);
     auto record = [](const std::string& bytes) { page_record(bytes.data(), static_cast<int>(bytes.size())); };
     record(encode_header(header));
     RecordingTerminal recorder(*open_web_terminal(), record);
@@ -88,6 +89,7 @@ void replay(std::string bytes) {
     set_shown_language(language);
     page_shown_language(language_name(language));
     random_fix_seed(header.seed);
+    web_terminal_replaying();
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(*open_web_terminal(), reader, header, [&](int) {
         page_replay_over(replayer->problem().c_str());

@@ -37,8 +37,19 @@ int console_move_add_text(int row, int col, const char* cp932_text);
 void console_clear_to_eol();
 void set_colour(int colour);
 void console_refresh();
-// Shows what was drawn since the last refresh, then waits for one key.
-int console_read_key();
+// What the game waits for when it reads a key. Only a hint for terminals
+// that offer other ways to type than a keyboard (the page's touch controls);
+// the key read is the same whatever the hint says.
+enum class KeyWait { any, title, command, more, direction, ending };
+struct KeyHint {
+    KeyWait wait = KeyWait::any;
+    int focus_row = -1;  // the player's screen cell in play, else -1
+    int focus_col = -1;
+};
+// Shows what was drawn since the last refresh, then waits for one key; the
+// hint is what console_key_hint() gives the terminal while it waits.
+int console_read_key(KeyHint hint = {});
+const KeyHint& console_key_hint();
 void console_sleep_ms(int ms);
 
 // Writes a text on `row` centred by its byte length: column (80 - L) / 2.

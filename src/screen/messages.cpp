@@ -67,7 +67,7 @@ void post_format(const char* format, ...) {
 
 int wait_space_or_escape() {
     for (;;) {
-        int key = console_read_key();
+        int key = console_read_key({KeyWait::more});
         if (key == KEY_CODE_SPACE || key == KEY_CODE_ESCAPE) return key;
     }
 }

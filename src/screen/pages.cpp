@@ -30,7 +30,7 @@ void title_screen() {
     set_colour(COLOUR_WHITE);
     print_centred(9, "--Skarnwold Gaiden--");
     print_centred(20, "Press any key to start.");
-    console_read_key();
+    console_read_key({KeyWait::title});
 }
 
 // Seven pages, each a step longer than the one before; one key per page.
@@ -56,6 +56,6 @@ void ending_screen() {
         }
         if (page >= 6) print_centred(17, "The end");
         console_refresh();
-        console_read_key();
+        console_read_key({KeyWait::ending});
     }
 }

@@ -4,6 +4,10 @@
 // the headless game's screen for the same seed and keys, and the recording
 // the page offers must be the headless game's; a headless recording of a
 // won game must replay in the page through the same seven ending pages.
+// Then the page's faults (refused seeds and replays, the help, Tab, leaving
+// a game), a reload with the network off, and in a phone with touch: a
+// game and the won game played by taps must record what the same keys
+// record, and every size must fit its viewport.
 //   node web_test.mjs --source DIR --web-build DIR --dump DUMP_SCREENS
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -74,6 +78,10 @@ if (!existsSync(join(webBuild, 'CMakeCache.txt'))) {
     '-DCMAKE_BUILD_TYPE=MinSizeRel', '-DDROWSEL_TESTS=OFF']);
 }
 run('cmake', ['--build', webBuild, '-j', '2']);
+if (!existsSync(join(webBuild, 'page', 'drowsel-jp.woff2'))) {
+  fail('the page was built without its Japanese font: install the Debian packages fonts-ipafont-gothic, ' +
+    'python3-fonttools and python3-brotli');
+}
 
 // The key codes the game reads for each key.
 function keyCode(key) {
@@ -141,6 +149,202 @@ writeFileSync(join(page_dir, 'victory.rec'), won.recording);
 writeFileSync(join(page_dir, 'victory-en.rec'), won.recording.replace(/^(seed \d+\n)/m, '$1lang en\n'));
 const server = await servePage(page_dir).catch((e) => fail(e.message));
 const origin = server.origin;
+
+// Refused seeds and replays say so and stay said; "Keys" is an overlay that
+// Escape closes; New game keeps the seed; the page's own font is in use.
+async function pageFaults(page) {
+  for (const seed of ['abc', '-1', '4294967296']) {
+    await page.goto(`${origin}/?seed=${seed}`);
+    await page.waitForFunction(() => window.drowsel.waits >= 1 && window.drowsel.seed !== null);
+    const text = await page.textContent('#seed');
+    const played = await page.evaluate(() => window.drowsel.seed);
+    if (!text.includes('is no seed') || !text.includes(String(played))) fail(`?seed=${seed} shows "${text}"`);
+  }
+  await page.goto(`${origin}/?replay=http://example.com/won.rec`);
+  await page.waitForTimeout(500);
+  if (!/Only recordings on this site/.test(await page.textContent('#status')) || !(await page.isVisible('#new-game'))) {
+    fail('a replay from another site is not refused with a new game offered');
+  }
+  await page.goto(`${origin}/?seed=${SEED}`);
+  await page.waitForFunction(() => window.drowsel.waits >= 1);
+  await page.click('#help-toggle');
+  const box = await page.locator('#help-box').boundingBox();
+  if (!box || box.y < 0 || box.y + 40 > 700) fail('the help of "Keys" is not in view');
+  await page.keyboard.press('Escape');
+  if (await page.isVisible('#help')) fail('Escape does not close the help');
+  await page.keyboard.press('Tab');
+  if (await page.evaluate(() => document.activeElement.tagName) !== 'BUTTON') fail('Tab does not reach the buttons');
+  await page.evaluate(() => document.activeElement.blur());
+  await page.keyboard.press('Space');
+  await page.waitForFunction(() => window.drowsel.waits >= 2);
+  const font = await page.evaluate(async () => {
+    await document.fonts.ready;
+    return [...document.fonts].filter((f) => f.family.includes('Drowsel Gothic')).map((f) => f.status).join();
+  });
+  if (font !== 'loaded') fail(`the page's own Japanese font is "${font}", not loaded`);
+  const asks = await page.evaluate(() => {
+    const e = new Event('beforeunload', { cancelable: true });
+    window.dispatchEvent(e);
+    return e.defaultPrevented;
+  });
+  if (!asks) fail('leaving a game in progress does not ask first');
+  for (const key of ['Escape', 'Escape', 'Escape', 'Escape', 'Escape', 'Escape', 'Q']) await page.keyboard.press(key);
+  await page.waitForFunction(() => window.drowsel.over);
+  await Promise.all([page.waitForURL(`**/?seed=${SEED}`), page.click('#new-game')]);
+}
+
+// After one visit, the page loads and a game starts with the network off.
+async function offline(page) {
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 })
+    .catch(() => fail('no service worker keeps the page'));
+  await page.context().setOffline(true);
+  try {
+    await page.reload();
+    await page.waitForFunction(() => window.drowsel.waits >= 1, null, { timeout: 10000 });
+    await page.keyboard.press('Space');
+    await page.waitForFunction(() => window.drowsel.waits >= 2, null, { timeout: 10000 });
+  } catch (e) {
+    fail('offline after one visit: ' + e.message);
+  } finally {
+    await page.context().setOffline(false);
+  }
+}
+
+// A game played by taps on a phone records what the same keys record, with
+// only the controls that act shown, each at least 44 px; then every size
+// fits its viewport with the message row readable.
+async function touchGame() {
+  const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_ARGS });
+  const phone = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+  const page = await phone.newPage();
+  page.on('dialog', (d) => d.accept());
+  await page.goto(`${origin}/?seed=${SEED}`);
+  const keys = [];
+  let waits = 1;
+  const ready = () => page.waitForFunction((n) => window.drowsel.waits >= n, waits, { timeout: 10000 });
+  const tapAt = (x, y) => page.touchscreen.tap(x, y);
+  const wait = () => page.evaluate(() => window.drowsel.keyWait.wait);
+  async function given(code, act, last = false) {
+    await act();
+    keys.push(code);
+    waits++;
+    if (!last) await ready();
+  }
+  async function goOn() {
+    await ready();
+    while (['title', 'more', 'ending'].includes(await wait())) await given(32, () => tapAt(200, 300));
+  }
+  const player = () => page.evaluate(() => {
+    const w = window.drowsel.keyWait;
+    const r = window.drowsel.cell(w.row, w.col).getBoundingClientRect();
+    return { x: r.left + r.width / 2, y: r.top + r.height / 2, w: r.width };
+  });
+  const SLICES = [54, 57, 56, 55, 52, 49, 50, 51];  // the digits anticlockwise from the east
+  async function tapToward(slice, last) {
+    const p = await player();
+    const a = slice * Math.PI / 4 + 0.3;  // off the slice's centre, inside it
+    await given(SLICES[slice], () => tapAt(p.x + Math.cos(a) * 4 * p.w, p.y - Math.sin(a) * 4 * p.w), last);
+  }
+  const tapSelf = async () => { const q = await player(); await tapAt(q.x, q.y); };
+  const button = (name) => page.getByRole('button', { name, exact: true });
+  await goOn();
+  const shown = await page.$$eval('#touch button:not([hidden])', (b) => b.map((e) => [e.textContent,
+    e.getBoundingClientRect().width, e.getBoundingClientRect().height]));
+  if (shown.map((b) => b[0]).join() !== 'Ranged attack,Read,Shift terrain,Quit' ||
+      shown.some((b) => b[1] < 44 || b[2] < 44)) {
+    fail('the controls in play are ' + JSON.stringify(shown));
+  }
+  for (let slice = 0; slice < 8; slice++) {
+    await tapToward(slice);
+    await goOn();
+  }
+  const p = await player();
+  await tapAt(p.x, p.y);  // nothing in play
+  await given(97, () => button('Ranged attack').tap());
+  await tapToward(3);
+  await goOn();
+  await given(97, () => button('Ranged attack').tap());
+  await given(53, tapSelf);
+  await goOn();
+  await given(32, () => button('Read').tap());
+  await goOn();
+  await given(100, () => button('Shift terrain').tap());
+  await goOn();
+  for (const k of ['Control+e', 'Control+o']) {
+    await given(keyCode(k), () => page.keyboard.press(k));
+    await goOn();
+  }
+  await button('Quit').tap();
+  keys.push(81);
+  await page.waitForFunction(() => window.drowsel.over, null, { timeout: 10000 });
+  const byKeys = JSON.parse(execFileSync(args.dump, [String(SEED), ...keys.map(String)]));
+  if ((await page.evaluate(() => window.drowsel.recording)) !== byKeys.recording) {
+    fail('the game by taps recorded other keys than the same game by keys: ' + keys.join(' '));
+  }
+
+  // The won game by taps, the phone held sideways; the hidden shortcut by
+  // keyboard. Space (a tap, "Read") stands for the winning player's "." and
+  // "x", the same game.
+  await page.setViewportSize({ width: 844, height: 390 });
+  await page.goto(`${origin}/?seed=4242`);
+  const winKeys = won.recording.split('\n').filter((l) => l.startsWith('k '))
+    .map((l) => Number(l.split(' ')[1])).map((k) => (k === 46 || k === 120 ? 32 : k));
+  keys.length = 0;
+  waits = 1;
+  await ready();
+  for (let i = 0; i < winKeys.length; i++) {
+    const [code, last, w] = [winKeys[i], i === winKeys.length - 1, await wait()];
+    const names = { 97: 'Ranged attack', 32: 'Read', 100: 'Shift terrain' };
+    if (code < 32) await given(code, () => page.keyboard.press('Control+' + String.fromCharCode(code + 96)), last);
+    else if (['title', 'more', 'ending'].includes(w) && code === 32) await given(32, () => tapAt(300, 200), last);
+    else if (SLICES.includes(code)) await tapToward(SLICES.indexOf(code), last);
+    else if (code === 53 && w === 'direction') await given(53, tapSelf, last);
+    else if (w === 'command' && names[code]) await given(code, () => button(names[code]).tap(), last);
+    else fail(`no tap gives key ${code} at ${w}`);
+  }
+  await page.waitForFunction(() => window.drowsel.over, null, { timeout: 10000 });
+  const wonByKeys = JSON.parse(execFileSync(args.dump, ['4242', ...winKeys.map(String)], { maxBuffer: 1 << 30 }));
+  if (!(await page.evaluate(() => window.drowsel.won)) ||
+      (await page.evaluate(() => window.drowsel.recording)) !== wonByKeys.recording) {
+    fail('the won game by taps is not the won game by keys');
+  }
+
+  for (const [width, height] of [[320, 568], [390, 844], [844, 390], [768, 1024], [1280, 800]]) {
+    await page.setViewportSize({ width, height });
+    await page.goto(`${origin}/?seed=${SEED}`);
+    await page.waitForFunction(() => window.drowsel.waits >= 1);
+    await page.keyboard.press('Space');
+    await page.waitForFunction(() => window.drowsel.waits >= 2);
+    const fit = await page.evaluate(() => {
+      const s = document.getElementById('screen').getBoundingClientRect();
+      const m = document.getElementById('message');
+      const px = (e) => parseFloat(getComputedStyle(e).fontSize);
+      return { overflow: document.documentElement.scrollWidth > document.documentElement.clientWidth,
+        screen: [s.left, s.top, s.right, s.bottom],
+        message: m.hidden ? px(document.getElementById('screen')) : px(m),
+        messageText: m.hidden ? '' : m.textContent };
+    });
+    const [l, t, r, b] = fit.screen;
+    if (fit.overflow || l < 0 || t < 0 || r > width + 0.5 || b > height + 0.5 || fit.message < 12) {
+      fail(`at ${width}x${height}: ${JSON.stringify(fit)}`);
+    }
+  }
+  // Upright, "Closer" shows a window of 41 columns or more centred on the
+  // player, and "Whole map" the whole map again.
+  await page.setViewportSize({ width: 390, height: 844 });
+  await button('Closer').tap();
+  const view = await page.evaluate(() => {
+    const stage = document.getElementById('stage').getBoundingClientRect();
+    const cells = [...document.querySelectorAll('#screen span')].slice(80, 160).map((s) => s.getBoundingClientRect());
+    const seen = cells.filter((c) => c.left >= stage.left - 0.5 && c.right <= stage.right + 0.5).length;
+    const p = cells[39];
+    return { seen, off: Math.abs((p.left + p.right) / 2 - (stage.left + stage.right) / 2) / p.width,
+      overflow: document.documentElement.scrollWidth > document.documentElement.clientWidth };
+  });
+  if (view.seen < 41 || view.off > 0.5 || view.overflow) fail('the window upright: ' + JSON.stringify(view));
+  await button('Whole map').tap();
+  await browser.close();
+}
 
 const profile = mkdtempSync(join(tmpdir(), 'drowsel-chromium-'));
 // A fresh profile (the --user-data-dir) for every run.
@@ -244,10 +448,14 @@ try {
       'set free.|I thank you.') fail('the English ending shows ' + storyRows(englishPages[6]));
   const pressed = await page.evaluate(() => [...document.querySelectorAll('#language button')].map((b) => b.disabled));
   if (JSON.stringify(pressed) !== '[false,true]') fail('the language switch does not show English: ' + pressed);
+  await pageFaults(page);
+  await offline(page);
+  await touchGame();
   if (errors.length) fail('page errors: ' + errors.join('; '));
   if (outside.length) fail('the page asked for addresses outside its folder: ' + outside.join(', '));
   console.log(`web page: ${KEYS.length} screens and the recording equal the headless game's (seed ${SEED}); ` +
-    'the won game replays through its seven ending pages, in English too');
+    'the won game replays through its seven ending pages, in English too; a game by taps records the same keys as by keys; ' +
+    'no size overflows; the page reloads offline; bad seeds and replays are refused in words');
 } catch (e) {
   console.error('FAIL: ' + (e.stack || e));
   exitCode = 1;

@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include "backends/browser/cp932_table.h"
+#include "screen/console.h"
 #include "text/encoding.h"
 
 // The page's side of the terminal (web/page.js).
@@ -11,6 +12,13 @@ EM_JS(void, page_show_screen, (const uint32_t* cells, int count), {
 });
 EM_ASYNC_JS(int, page_next_key, (), { return await Module.drowselNextKey(); });
 EM_ASYNC_JS(int, page_next_key_within, (int ms), { return await Module.drowselNextKeyWithin(ms); });
+// What the key about to be read is for, so that the page offers the touch
+// controls that act there: 0 title, 1 command, 2 "-more-", 3 direction,
+// 4 ending page, 5 a replay's own keys, 6 any other key; the player's cell
+// (row, column) in play, else -1.
+EM_JS(void, page_key_wait, (int wait, int row, int col), { Module.drowselKeyWait(wait, row, col); });
+// A key the watcher has already typed, or -1, without waiting.
+EM_JS(int, page_typed_key, (), { return Module.drowselTypedKey(); });
 EM_JS(void, page_status_line, (const char* text), { Module.drowselStatus(UTF8ToString(text)); });
 
 namespace {
@@ -26,18 +34,44 @@ class WebTerminal : public Terminal {
         page_show_screen(cells_, SCREEN_ROWS * SCREEN_COLS);
         if (emscripten_get_now() - last_wait_ > LONGEST_WITHOUT_PAINT_MS) sleep_ms(0);
     }
-    int read_key(const ScreenBuffer&) override { return waited(page_next_key()); }
+    int read_key(const ScreenBuffer&) override {
+        tell_key_wait();
+        return waited(page_next_key());
+    }
     void sleep_ms(int ms) override {
         emscripten_sleep(static_cast<unsigned>(ms));
         waited(0);
     }
     int read_key_within(const ScreenBuffer&, int timeout_ms) override {
+        tell_key_wait();
+        // At its fastest pace a replay asks after every recorded key; the
+        // program gives the page a moment to paint only as often as it must.
+        if (timeout_ms <= 0 && emscripten_get_now() - last_wait_ < LONGEST_WITHOUT_PAINT_MS) return page_typed_key();
         return waited(page_next_key_within(timeout_ms));
     }
+    void set_replay(bool replay) { replay_ = replay; }
     // The page shows it in its bar below the screen.
     void show_status_line(const char* ascii) override { page_status_line(ascii); }
 
    private:
+    void tell_key_wait() {
+        if (replay_) {
+            page_key_wait(5, -1, -1);
+            return;
+        }
+        const KeyHint& hint = console_key_hint();
+        int wait = 6;
+        switch (hint.wait) {
+            case KeyWait::title: wait = 0; break;
+            case KeyWait::command: wait = 1; break;
+            case KeyWait::more: wait = 2; break;
+            case KeyWait::direction: wait = 3; break;
+            case KeyWait::ending: wait = 4; break;
+            case KeyWait::any: break;
+        }
+        page_key_wait(wait, hint.focus_row, hint.focus_col);
+    }
+
     int waited(int key) {
         last_wait_ = emscripten_get_now();
         return key;
@@ -45,7 +79,13 @@ class WebTerminal : public Terminal {
 
     uint32_t cells_[SCREEN_ROWS * SCREEN_COLS] = {};
     double last_wait_ = 0;
+    bool replay_ = false;
 };
+
+WebTerminal& web_terminal() {
+    static WebTerminal terminal;
+    return terminal;
+}
 
 }  // namespace
 
@@ -81,7 +121,6 @@ void layout_web_row(const ScreenBuffer& screen, int row, uint32_t* cells) {
     }
 }
 
-Terminal* open_web_terminal() {
-    static WebTerminal terminal;
-    return &terminal;
-}
+Terminal* open_web_terminal() { return &web_terminal(); }
+
+void web_terminal_replaying() { web_terminal().set_replay(true); }

@@ -23,3 +23,5 @@ constexpr uint32_t cell_code(unsigned unicode, uint32_t shape, int colour) {
 void layout_web_row(const ScreenBuffer& screen, int row, uint32_t* cells);
 
 Terminal* open_web_terminal();
+// Every key read from now on is a replay's own (pause, pace, stop).
+void web_terminal_replaying();
