@@ -18,6 +18,7 @@
 #include <random>
 #include <vector>
 
+#include "backends/headless/headless_terminal.h"
 #include "creatures/archmage.h"
 #include "creatures/monsters.h"
 #include "game/invariants.h"
@@ -26,7 +27,6 @@
 #include "game/state.h"
 #include "game/turn.h"
 #include "screen/drawing.h"
-#include "backends/headless/headless_terminal.h"
 #include "screen/messages.h"
 #include "world/map.h"
 #include "world/scrolling.h"

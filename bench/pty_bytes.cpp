@@ -32,13 +32,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <functional>
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <clocale>
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -149,9 +149,7 @@ class Terminal {
         return bytes;
     }
     // The floor of the repaint that a clear is ending.
-    std::size_t repaint_floor() const {
-        return floor_at_home_ != NOT_HOMED ? floor_at_home_ : floor_from(cleared_in_);
-    }
+    std::size_t repaint_floor() const { return floor_at_home_ != NOT_HOMED ? floor_at_home_ : floor_from(cleared_in_); }
 
    private:
     enum class State { text, escape, csi, charset };
@@ -168,9 +166,7 @@ class Terminal {
                     state_ = State::text;  // keypad modes and such: no cells
                 }
                 return;
-            case State::charset:
-                state_ = State::text;
-                return;
+            case State::charset: state_ = State::text; return;
             case State::csi:
                 if (b >= 0x20 && b <= 0x3F) {
                     params_ += static_cast<char>(b);
@@ -179,8 +175,7 @@ class Terminal {
                     csi(static_cast<char>(b));
                 }
                 return;
-            case State::text:
-                break;
+            case State::text: break;
         }
         if (b == 0x1b) {
             state_ = State::escape;
@@ -316,26 +311,37 @@ class Terminal {
             case 'n':
             case 'c':
             case 't': break;  // modes, margins and questions: no cells
-            default:
-                ++unknown_;
+            default: ++unknown_;
         }
     }
 
     void rendition(const std::vector<int>& p) {
         for (std::size_t i = 0; i < p.size(); ++i) {
             int code = p[i];
-            if (code == 0) now_ = Rendition{};
-            else if (code == 1) now_.bold = true;
-            else if (code == 2) now_.dim = true;
-            else if (code == 4) now_.underline = true;
-            else if (code == 5) now_.blink = true;
-            else if (code == 7) now_.reverse = true;
-            else if (code == 22) now_.bold = now_.dim = false;
-            else if (code == 24) now_.underline = false;
-            else if (code == 25) now_.blink = false;
-            else if (code == 27) now_.reverse = false;
-            else if ((code >= 30 && code <= 37) || code == 39 || (code >= 90 && code <= 97)) now_.fg = code;
-            else if ((code >= 40 && code <= 47) || code == 49 || (code >= 100 && code <= 107)) now_.bg = code;
+            if (code == 0)
+                now_ = Rendition{};
+            else if (code == 1)
+                now_.bold = true;
+            else if (code == 2)
+                now_.dim = true;
+            else if (code == 4)
+                now_.underline = true;
+            else if (code == 5)
+                now_.blink = true;
+            else if (code == 7)
+                now_.reverse = true;
+            else if (code == 22)
+                now_.bold = now_.dim = false;
+            else if (code == 24)
+                now_.underline = false;
+            else if (code == 25)
+                now_.blink = false;
+            else if (code == 27)
+                now_.reverse = false;
+            else if ((code >= 30 && code <= 37) || code == 39 || (code >= 90 && code <= 97))
+                now_.fg = code;
+            else if ((code >= 40 && code <= 47) || code == 49 || (code >= 100 && code <= 107))
+                now_.bg = code;
             else if ((code == 38 || code == 48) && i + 2 < p.size() && p[i + 1] == 5) {
                 (code == 38 ? now_.fg : now_.bg) = EXTENDED + p[i + 2];
                 i += 2;
@@ -479,8 +485,7 @@ int measure(const char* binary, int steps, const char* term) {
     std::printf("| splash and title | 0 | %ld |\n", start_up);
     std::printf("| intro (title key and six \"-more-\") | 7 | %ld |\n", intro);
     std::printf("| walk, all keys | %ld | %ld |\n", walk.keys, walk.total);
-    std::printf("| walk, per key: least / mean / most | 1 | %ld / %.0f / %ld |\n", walk.least, per_key_mean,
-                walk.most);
+    std::printf("| walk, per key: least / mean / most | 1 | %ld / %.0f / %ld |\n", walk.least, per_key_mean, walk.most);
     std::printf("| walk, full repaints (clear screen) per key | 1 | %.2f |\n",
                 static_cast<double>(walk_clears) / walk.keys);
     if (walk_clears > 0) {

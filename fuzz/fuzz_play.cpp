@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "backends/headless/headless_terminal.h"
 #include "creatures/archmage.h"
 #include "creatures/monsters.h"
 #include "game/invariants.h"
@@ -12,7 +13,6 @@
 #include "game/state.h"
 #include "game/turn.h"
 #include "screen/console.h"
-#include "backends/headless/headless_terminal.h"
 #include "screen/messages.h"
 #include "text/encoding.h"
 #include "text/phrases.h"
@@ -24,11 +24,38 @@ constexpr int SHORTCUT = -1000;  // stands for Ctrl-E, Ctrl-O, Ctrl-X in a row
 
 // Input bytes 0x00..0x1f, and again 0x80..0xdf, name the keys that matter.
 const int KEY_TABLE[32] = {
-    '1', '2', '3', '4', '6', '7', '8', '9',                        //
-    'h', 'j', 'k', 'l', 'y', 'u', 'b', 'n',                        //
-    KEY_CODE_UP, KEY_CODE_DOWN, KEY_CODE_LEFT, KEY_CODE_RIGHT,     //
-    'a', 'z', 's', ' ', 'd', '5', KEY_CODE_ESCAPE, 'Q',            //
-    control_key('E'), control_key('O'), control_key('X'), SHORTCUT,
+    '1',
+    '2',
+    '3',
+    '4',
+    '6',
+    '7',
+    '8',
+    '9',  //
+    'h',
+    'j',
+    'k',
+    'l',
+    'y',
+    'u',
+    'b',
+    'n',  //
+    KEY_CODE_UP,
+    KEY_CODE_DOWN,
+    KEY_CODE_LEFT,
+    KEY_CODE_RIGHT,  //
+    'a',
+    'z',
+    's',
+    ' ',
+    'd',
+    '5',
+    KEY_CODE_ESCAPE,
+    'Q',  //
+    control_key('E'),
+    control_key('O'),
+    control_key('X'),
+    SHORTCUT,
 };
 
 // 0x20..0x7f are the ASCII keys themselves, 0xe0..0xef key codes from 256
@@ -97,8 +124,7 @@ class FuzzKeys {
     void watch(const ScreenBuffer& s) {
         screen_ = &s;
         at_more_ = shows_more(s);
-        if (s.cursor_row() < 0 || s.cursor_row() >= SCREEN_ROWS || s.cursor_col() < 0 ||
-            s.cursor_col() >= SCREEN_COLS)
+        if (s.cursor_row() < 0 || s.cursor_row() >= SCREEN_ROWS || s.cursor_col() < 0 || s.cursor_col() >= SCREEN_COLS)
             outcome_.broken = "cursor off the screen";
     }
 

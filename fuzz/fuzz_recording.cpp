@@ -2,14 +2,14 @@
 
 #include <string_view>
 
+#include "backends/headless/headless_terminal.h"
 #include "creatures/monsters.h"
 #include "game/program.h"
 #include "game/random.h"
+#include "game/state.h"
 #include "recording/recording.h"
 #include "recording/replay_terminal.h"
-#include "game/state.h"
 #include "screen/console.h"
-#include "backends/headless/headless_terminal.h"
 
 namespace {
 
@@ -18,8 +18,7 @@ struct Left {
 };
 
 bool is_problem(RecordingStatus status) {
-    return status != RecordingStatus::ok && status != RecordingStatus::finished &&
-           status != RecordingStatus::need_more;
+    return status != RecordingStatus::ok && status != RecordingStatus::finished && status != RecordingStatus::need_more;
 }
 
 // Every line read writes back as the bytes it was read from.

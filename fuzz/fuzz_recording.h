@@ -11,8 +11,8 @@
 
 struct RecordingFuzzOutcome {
     bool header_read = false;
-    int status = -1;   // the replay's exit status; -1 when not replayed
-    long keys = 0;     // keys replayed
+    int status = -1;     // the replay's exit status; -1 when not replayed
+    long keys = 0;       // keys replayed
     std::string broken;  // the first promise broken, empty if none
 };
 

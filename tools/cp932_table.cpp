@@ -2,13 +2,13 @@
 // the browser build, taken from this machine's iconv (glibc's CP932), so the
 // page shows and encodes every character exactly as the terminal build does.
 // Built and run on the build machine while the page is compiled.
+#include "backends/browser/cp932_table.h"
+
 #include <iconv.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-#include "backends/browser/cp932_table.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ unsigned decode(iconv_t to_unicode, const unsigned char* bytes, size_t length) {
     char* out = reinterpret_cast<char*>(out_bytes);
     size_t out_left = sizeof out_bytes;
     iconv(to_unicode, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(to_unicode, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1) ||
-        in_left != 0 || sizeof out_bytes - out_left != 2)
+    if (iconv(to_unicode, &in, &in_left, &out, &out_left) == static_cast<size_t>(-1) || in_left != 0 ||
+        sizeof out_bytes - out_left != 2)
         return 0;  // not a character, or not a single one of the BMP
     return static_cast<unsigned>(out_bytes[0]) << 8 | out_bytes[1];
 }
@@ -98,8 +98,7 @@ int main(int argc, char** argv) {
         if (bytes != 0) pairs.push_back(code << 16 | bytes);
     }
     std::fprintf(out, "const uint32_t CP932_FROM_UNICODE[] = {");
-    for (size_t i = 0; i < pairs.size(); ++i)
-        std::fprintf(out, "%s0x%08X,", i % 8 == 0 ? "\n    " : " ", pairs[i]);
+    for (size_t i = 0; i < pairs.size(); ++i) std::fprintf(out, "%s0x%08X,", i % 8 == 0 ? "\n    " : " ", pairs[i]);
     std::fprintf(out, "\n};\nconst int CP932_FROM_UNICODE_COUNT = %zu;\n", pairs.size());
 
     iconv_close(to_unicode);

@@ -3,6 +3,7 @@
 #include "creatures/monsters.h"
 #include "game/random.h"
 #include "game/state.h"
+#include "game/turn.h"
 #include "screen/colours.h"
 #include "screen/console.h"
 #include "screen/drawing.h"
@@ -10,7 +11,6 @@
 #include "screen/pages.h"
 #include "text/game_texts.h"
 #include "text/phrases.h"
-#include "game/turn.h"
 #include "world/map.h"
 
 Creature archmage;

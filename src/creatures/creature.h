@@ -22,9 +22,7 @@ struct Creature {
 
 // A creature more than four cells beyond the map may be lost at its next
 // action.
-inline bool beyond_margin(const Creature* c) {
-    return c->x < -4 || c->y < -4 || c->x > 82 || c->y > 23;
-}
+inline bool beyond_margin(const Creature* c) { return c->x < -4 || c->y < -4 || c->x > 82 || c->y > 23; }
 
 // One step from `from` towards `to`: +1, -1 or 0 when already there.
 inline int step_towards(int from, int to) { return from < to ? 1 : from > to ? -1 : 0; }

@@ -19,6 +19,8 @@ constexpr int RANGED_REACH = 3;
 // The direction a key names, or -1. "5" names no direction to a command,
 // but answers the direction prompt with "none".
 int direction_of_key(int key, bool five_is_none) {
+    // A key table: the keys of one meaning share a line.
+    // clang-format off
     switch (key) {
         case '7': case 'y': return 0;
         case '8': case 'k': case KEY_CODE_UP: return 1;
@@ -31,6 +33,7 @@ int direction_of_key(int key, bool five_is_none) {
         case '5': return five_is_none ? DIRECTION_NONE : -1;
         default: return -1;
     }
+    // clang-format on
 }
 
 // Strikes whatever stands on a cell: the archmage takes a blow, a monster
@@ -68,6 +71,8 @@ bool carry_out(int key) {
         step_or_attack(d);
         return true;
     }
+    // A key table: the keys of one meaning share a line.
+    // clang-format off
     switch (key) {
         case ' ': case ',': case '.': case 'g': case 'r': case 's':
             pick_up_scroll();
@@ -87,6 +92,7 @@ bool carry_out(int key) {
         default:
             return false;
     }
+    // clang-format on
 }
 
 }  // namespace
@@ -101,9 +107,8 @@ int ask_direction(const char* prompt) {
     post_message(prompt, COLOUR_WHITE);
     draw_screen();
     int d;
-    while ((d = direction_of_key(
-                console_read_key({KeyWait::direction, MAP_TOP_ROW + game.player_y, game.player_x}), true)) < 0) {
-    }
+    while ((d = direction_of_key(console_read_key({KeyWait::direction, MAP_TOP_ROW + game.player_y, game.player_x}),
+                                 true)) < 0) {}
     game.message_colour = 0;
     return d;
 }

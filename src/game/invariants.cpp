@@ -25,16 +25,13 @@ std::string broken_counter_rule() {
     if (game.player_x != PLAYER_START_X || game.player_y != PLAYER_START_Y)
         return describe("player at (%ld, %ld)", game.player_x, game.player_y);
     if (game.energy != 0 && game.energy != 50) return describe("player energy %ld", game.energy);
-    if (game.kill_count < 0 || game.kill_count > STORY_LENGTH)
-        return describe("kill_count %ld", game.kill_count);
+    if (game.kill_count < 0 || game.kill_count > STORY_LENGTH) return describe("kill_count %ld", game.kill_count);
     if (archmage_hp < 0 || archmage_hp > ARCHMAGE_MAX_HP) return describe("archmage_hp %ld", archmage_hp);
     if (game.boss_mode != 0 && game.boss_mode != 1) return describe("boss_mode %ld", game.boss_mode);
     if (game.restart_pending != 0) return describe("restart_pending %ld", game.restart_pending);
-    if (game.shortcut_stage < 0 || game.shortcut_stage > 2)
-        return describe("shortcut_stage %ld", game.shortcut_stage);
+    if (game.shortcut_stage < 0 || game.shortcut_stage > 2) return describe("shortcut_stage %ld", game.shortcut_stage);
     if (game.run_state != RUN_PLAYING) return describe("run_state %ld", game.run_state);
-    if (game.message_colour < 0 || game.message_colour > 15)
-        return describe("message_colour %ld", game.message_colour);
+    if (game.message_colour < 0 || game.message_colour > 15) return describe("message_colour %ld", game.message_colour);
     return {};
 }
 
@@ -90,8 +87,7 @@ namespace {
 
 std::string broken_screen_rule() {
     const ScreenBuffer& s = screen();
-    if (s.cursor_row() < 0 || s.cursor_row() >= SCREEN_ROWS || s.cursor_col() < 0 ||
-        s.cursor_col() >= SCREEN_COLS)
+    if (s.cursor_row() < 0 || s.cursor_row() >= SCREEN_ROWS || s.cursor_col() < 0 || s.cursor_col() >= SCREEN_COLS)
         return describe("cursor at (%ld, %ld), off the screen", s.cursor_row(), s.cursor_col());
     return {};
 }

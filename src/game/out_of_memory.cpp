@@ -1,10 +1,10 @@
 #include "game/out_of_memory.h"
 
-#include "screen/exit_status.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+
+#include "screen/exit_status.h"
 
 void out_of_memory() {
     if (std::new_handler handler = std::get_new_handler()) handler();

@@ -19,8 +19,7 @@ int program_entry() {
     splash_screen();
     title_screen();
     seed_random_from_clock();
-    while (new_game() != 0) {
-    }
+    while (new_game() != 0) {}
     console_shutdown();
     return EXIT_DONE;
 }

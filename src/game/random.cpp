@@ -82,13 +82,9 @@ int random_below(int n) {
 
 void random_seed(unsigned seed) { seed_generator(generator, seed); }
 
-void seed_random_from_clock() {
-    random_seed(seed_fixed ? fixed_seed : static_cast<unsigned>(std::time(nullptr)));
-}
+void seed_random_from_clock() { random_seed(seed_fixed ? fixed_seed : static_cast<unsigned>(std::time(nullptr))); }
 
-void random_script(const std::vector<int>& raw_values) {
-    scripted.assign(raw_values.begin(), raw_values.end());
-}
+void random_script(const std::vector<int>& raw_values) { scripted.assign(raw_values.begin(), raw_values.end()); }
 
 int random_script_left() { return static_cast<int>(scripted.size()); }
 

@@ -12,15 +12,15 @@ enum RunState : int32_t {
 struct GameState {
     int32_t player_x;
     int32_t player_y;
-    int32_t kill_count;      // monsters slain in this dream, 0..77
-    int32_t energy;          // the player's action points
-    int32_t boss_mode;       // 1 while the archmage is in play
-    int32_t restart_pending; // 1 when the player died this turn
-    int32_t shortcut_stage;  // progress through the hidden shortcut, 0..2
-    int32_t run_state;       // a RunState
-    int32_t message_colour;  // colour of the unacknowledged message, 0 when none
-    Creature* monsters;      // head of the monster list, newest first
-    Creature* archmage;      // the archmage record, for the whole run
+    int32_t kill_count;       // monsters slain in this dream, 0..77
+    int32_t energy;           // the player's action points
+    int32_t boss_mode;        // 1 while the archmage is in play
+    int32_t restart_pending;  // 1 when the player died this turn
+    int32_t shortcut_stage;   // progress through the hidden shortcut, 0..2
+    int32_t run_state;        // a RunState
+    int32_t message_colour;   // colour of the unacknowledged message, 0 when none
+    Creature* monsters;       // head of the monster list, newest first
+    Creature* archmage;       // the archmage record, for the whole run
 };
 
 extern GameState game;

@@ -58,8 +58,7 @@ int new_game() {
     last_message[0] = '\0';
     play_intro();
     reset_world();
-    while (run_turn() != 0) {
-    }
+    while (run_turn() != 0) {}
     return 0;
 }
 

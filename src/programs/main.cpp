@@ -8,19 +8,19 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "recording/recording_file.h"
-#include "programs/options.h"
-#include "programs/run_tools.h"
+#include "backends/curses/curses_terminal.h"
+#include "backends/curses/terminal_restore.h"
 #include "game/program.h"
 #include "game/random.h"
+#include "game/version.h"
+#include "programs/options.h"
+#include "programs/run_tools.h"
+#include "recording/recording_file.h"
 #include "recording/recording_terminal.h"
 #include "recording/replay_terminal.h"
-#include "game/version.h"
 #include "screen/console.h"
 #include "screen/exit_status.h"
 #include "screen/screen_buffer.h"
-#include "backends/curses/curses_terminal.h"
-#include "backends/curses/terminal_restore.h"
 #include "text/language.h"
 
 namespace {
@@ -28,7 +28,6 @@ namespace {
 // Allocation failures take the game's way out from the very first one,
 // static initialisation included.
 __attribute__((constructor(101))) void route_early() { route_allocation_failures(); }
-
 
 [[noreturn]] void play(Terminal* terminal) {
     install_terminal(terminal);
@@ -94,14 +93,17 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
     set_shown_language(language);
     ReplaySettings settings{true, options.follow, count_recorded_keys(opened.fd)};
     ReplayTerminal* replayer = nullptr;
-    ReplayTerminal terminal(*open_curses_terminal(), *opened.reader, opened.header, [&](int status) {
-        if (!replayer->problem().empty())
-            std::fprintf(stderr, "drowsel: '%s': %s\n", options.replay_path.c_str(), replayer->problem().c_str());
-        else if (status == EXIT_CUT_SHORT)
-            std::fprintf(stderr, "drowsel: '%s': the recording was %s\n", options.replay_path.c_str(),
-                         replayer->outcome().c_str());
-        std::exit(status);
-    }, settings);
+    ReplayTerminal terminal(
+        *open_curses_terminal(), *opened.reader, opened.header,
+        [&](int status) {
+            if (!replayer->problem().empty())
+                std::fprintf(stderr, "drowsel: '%s': %s\n", options.replay_path.c_str(), replayer->problem().c_str());
+            else if (status == EXIT_CUT_SHORT)
+                std::fprintf(stderr, "drowsel: '%s': the recording was %s\n", options.replay_path.c_str(),
+                             replayer->outcome().c_str());
+            std::exit(status);
+        },
+        settings);
     replayer = &terminal;
     play(replayer);
 }
@@ -112,17 +114,12 @@ int main(int argc, char** argv) {
     ProgramOptions options;
     std::string problem;
     switch (parse_options(argc, argv, options, problem)) {
-        case OptionsOutcome::help:
-            std::fputs(usage_text(), stdout);
-            return EXIT_DONE;
-        case OptionsOutcome::version:
-            std::printf("drowsel %s\n", GAME_VERSION);
-            return EXIT_DONE;
+        case OptionsOutcome::help: std::fputs(usage_text(), stdout); return EXIT_DONE;
+        case OptionsOutcome::version: std::printf("drowsel %s\n", GAME_VERSION); return EXIT_DONE;
         case OptionsOutcome::error:
             std::fprintf(stderr, "drowsel: %s\nTry 'drowsel --help' for more information.\n", problem.c_str());
             return EXIT_BAD_COMMAND_LINE;
-        case OptionsOutcome::play:
-            break;
+        case OptionsOutcome::play: break;
     }
     set_shown_language(options.language);
     if (!options.verify_path.empty()) verify_recording(options.verify_path);

@@ -65,9 +65,7 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 }
                 (choice == OPTION_RECORD ? options.record_path : options.replay_path) = optarg;
                 break;
-            case OPTION_FOLLOW:
-                options.follow = true;
-                break;
+            case OPTION_FOLLOW: options.follow = true; break;
             case OPTION_VERIFY:
             case OPTION_EXPORT_CAST:
                 if (*optarg == '\0') {
@@ -83,20 +81,15 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                     return OptionsOutcome::error;
                 }
                 break;
-            case 'h':
-                help = true;
-                break;
-            case OPTION_VERSION:
-                version = true;
-                break;
-            case ':':
-                problem = word + " needs a value";
-                return OptionsOutcome::error;
+            case 'h': help = true; break;
+            case OPTION_VERSION: version = true; break;
+            case ':': problem = word + " needs a value"; return OptionsOutcome::error;
             default:
                 if (long_word && optopt != 0)
                     problem = word + " takes no value";
                 else
-                    problem = "unknown option '" + (long_word ? word : std::string("-") + static_cast<char>(optopt)) + "'";
+                    problem =
+                        "unknown option '" + (long_word ? word : std::string("-") + static_cast<char>(optopt)) + "'";
                 return OptionsOutcome::error;
         }
     }

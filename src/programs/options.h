@@ -8,13 +8,13 @@
 
 struct ProgramOptions {
     bool seed_given = false;
-    uint32_t seed = 0;          // --seed N
-    std::string record_path;    // --record FILE, empty without
-    std::string replay_path;    // --replay FILE, empty without
-    bool follow = false;        // --follow, with --replay
-    std::string verify_path;    // --verify FILE
-    std::string cast_path;      // --export-cast OUT FILE: OUT
-    std::string cast_recording; // and FILE
+    uint32_t seed = 0;           // --seed N
+    std::string record_path;     // --record FILE, empty without
+    std::string replay_path;     // --replay FILE, empty without
+    bool follow = false;         // --follow, with --replay
+    std::string verify_path;     // --verify FILE
+    std::string cast_path;       // --export-cast OUT FILE: OUT
+    std::string cast_recording;  // and FILE
     bool language_given = false;
     Language language = Language::japanese;  // --lang ja|en
 };

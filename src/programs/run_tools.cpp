@@ -38,10 +38,13 @@ OpenedRecording open_or_leave(const std::string& path) {
                                    const std::function<void(const ReplayTerminal&, int)>& leave) {
     random_fix_seed(opened.header.seed);
     ReplayTerminal* replayer = nullptr;
-    ReplayTerminal terminal(inner, *opened.reader, opened.header, [&](int status) {
-        leave(*replayer, status);
-        std::exit(status);
-    }, ReplaySettings{false, false, -1});
+    ReplayTerminal terminal(
+        inner, *opened.reader, opened.header,
+        [&](int status) {
+            leave(*replayer, status);
+            std::exit(status);
+        },
+        ReplaySettings{false, false, -1});
     replayer = &terminal;
     install_terminal(replayer);
     program_entry();
@@ -54,9 +57,10 @@ void verify_recording(const std::string& path) {
     OpenedRecording opened = open_or_leave(path);
     HeadlessTerminal headless;
     replay_unwatched(headless, opened, [&](const ReplayTerminal& replay, int status) {
-        std::string by = opened.header.game_version == GAME_VERSION
-                             ? ""
-                             : " (recorded by Drowsel " + opened.header.game_version + "; this is " + GAME_VERSION + ")";
+        std::string by =
+            opened.header.game_version == GAME_VERSION
+                ? ""
+                : " (recorded by Drowsel " + opened.header.game_version + "; this is " + GAME_VERSION + ")";
         std::printf("seed %u, %ld keys, %ld turns, %ld dreams, %ld kills: %s%s\n", opened.header.seed,
                     replay.keys_replayed(), run_tally.turns, run_tally.dreams, run_tally.kills,
                     replay.outcome().c_str(), by.c_str());

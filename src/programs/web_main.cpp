@@ -11,18 +11,20 @@
 #include <ctime>
 #include <string>
 
+#include "backends/browser/web_terminal.h"
 #include "creatures/archmage.h"
 #include "game/program.h"
 #include "game/random.h"
+#include "game/version.h"
 #include "recording/recording.h"
 #include "recording/recording_terminal.h"
 #include "recording/replay_terminal.h"
-#include "game/version.h"
 #include "screen/console.h"
 #include "screen/exit_status.h"
-#include "backends/browser/web_terminal.h"
 #include "text/language.h"
 
+// The bodies are JavaScript, which the C++ formatter would break.
+// clang-format off
 // The seed of ?seed=N (0..4294967295, digits only), or -1 for none; the
 // page refuses any other ?seed= in words.
 EM_JS(double, page_seed, (), { return Module.drowselGivenSeed(); });
@@ -51,6 +53,7 @@ EM_JS(void, page_game_over, (int won), { Module.drowselOver(won != 0); });
 EM_JS(void, page_replay_over, (const char* problem), { Module.drowselReplayOver(UTF8ToString(problem)); });
 // Never resolves: the program stays where it is, its screen on the page.
 EM_ASYNC_JS(void, page_stay, (), { await new Promise(() => {}); });
+// clang-format on
 
 namespace {
 

@@ -46,8 +46,8 @@ std::string screen_as_terminal_output(const ScreenBuffer& screen, void* converte
                 colour = cell.colour;
                 out += sgr_for(colour);
             }
-            unsigned char bytes[2] = {cell.byte, col + 1 < SCREEN_COLS ? screen.cell(row, col + 1).byte
-                                                                        : static_cast<unsigned char>(' ')};
+            unsigned char bytes[2] = {
+                cell.byte, col + 1 < SCREEN_COLS ? screen.cell(row, col + 1).byte : static_cast<unsigned char>(' ')};
             if (col + 1 < SCREEN_COLS && starts_cp932_pair(bytes[0], bytes[1])) {
                 out += utf8_of(converter, bytes, 2);
                 col += 2;
@@ -89,8 +89,8 @@ std::string json_string(const std::string& text) {
 
 CastTerminal::CastTerminal(std::FILE* out, const std::string& title)
     : out_(out), converter_(iconv_open("UTF-8", "CP932")) {
-    std::fprintf(out_, "{\"version\": 2, \"width\": %d, \"height\": %d, \"title\": %s}\n", SCREEN_COLS,
-                 SCREEN_ROWS + 1, json_string(title).c_str());
+    std::fprintf(out_, "{\"version\": 2, \"width\": %d, \"height\": %d, \"title\": %s}\n", SCREEN_COLS, SCREEN_ROWS + 1,
+                 json_string(title).c_str());
 }
 
 CastTerminal::~CastTerminal() {

@@ -50,9 +50,7 @@ bool parse_check(std::string_view text, uint32_t& check) {
     return true;
 }
 
-bool starts_with(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
+bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 RecordingStatus parse_record_line(std::string_view line, Record& record) {
     if (starts_with(line, "e ")) {
@@ -66,22 +64,18 @@ RecordingStatus parse_record_line(std::string_view line, Record& record) {
     if (space == std::string_view::npos || !parse_decimal(line.substr(0, space), RECORDING_MAX_KEY, key))
         return RecordingStatus::impossible_key;
     record = Record{RecordKind::key, static_cast<int>(key), 0};
-    return parse_check(line.substr(space + 1), record.check) ? RecordingStatus::ok
-                                                             : RecordingStatus::bad_check_value;
+    return parse_check(line.substr(space + 1), record.check) ? RecordingStatus::ok : RecordingStatus::bad_check_value;
 }
 
 // One header line "<name> <value>"; `value` is what follows the name.
-RecordingStatus header_line(std::string_view& bytes, bool complete, std::string_view name,
-                            std::string_view& value, std::size_t& used) {
+RecordingStatus header_line(std::string_view& bytes, bool complete, std::string_view name, std::string_view& value,
+                            std::size_t& used) {
     std::string_view line;
     std::size_t taken = 0;
     switch (first_line(bytes, MAX_HEADER_LINE, line, taken)) {
-        case Line::too_long:
-            return RecordingStatus::bad_header;
-        case Line::incomplete:
-            return complete ? RecordingStatus::truncated_header : RecordingStatus::need_more;
-        case Line::whole:
-            break;
+        case Line::too_long: return RecordingStatus::bad_header;
+        case Line::incomplete: return complete ? RecordingStatus::truncated_header : RecordingStatus::need_more;
+        case Line::whole: break;
     }
     if (!starts_with(line, name) || line.size() <= name.size() || line[name.size()] != ' ')
         return RecordingStatus::bad_header;
@@ -111,8 +105,7 @@ std::string encode_end_record(uint32_t check) {
     return line;
 }
 
-RecordingStatus decode_header(std::string_view bytes, bool complete, RecordingHeader& header,
-                              std::size_t& used) {
+RecordingStatus decode_header(std::string_view bytes, bool complete, RecordingHeader& header, std::size_t& used) {
     if (bytes.empty()) return complete ? RecordingStatus::empty : RecordingStatus::need_more;
     // The name comes first, so that any other file is refused at once.
     const std::string magic = std::string(RECORDING_FORMAT_NAME) + " ";
@@ -162,8 +155,7 @@ RecordingStatus decode_record(std::string_view bytes, bool complete, Record& rec
     if (bytes.empty()) return complete ? RecordingStatus::finished : RecordingStatus::need_more;
     std::string_view line;
     switch (first_line(bytes, MAX_RECORD_LINE, line, used)) {
-        case Line::whole:
-            return parse_record_line(line, record);
+        case Line::whole: return parse_record_line(line, record);
         case Line::too_long: {
             // The field that runs on past the longest line is the fault.
             RecordingStatus status = parse_record_line(line, record);
@@ -171,8 +163,7 @@ RecordingStatus decode_record(std::string_view bytes, bool complete, Record& rec
         }
         case Line::incomplete:
             if (!complete) return RecordingStatus::need_more;
-            return line[0] == 'k' || line[0] == 'e' ? RecordingStatus::cut_in_record
-                                                    : RecordingStatus::unknown_record;
+            return line[0] == 'k' || line[0] == 'e' ? RecordingStatus::cut_in_record : RecordingStatus::unknown_record;
     }
     return RecordingStatus::unknown_record;
 }
@@ -182,33 +173,21 @@ std::string recording_problem_text(RecordingStatus status, const RecordingHeader
     switch (status) {
         case RecordingStatus::ok:
         case RecordingStatus::finished:
-        case RecordingStatus::need_more:
-            return "no problem";
-        case RecordingStatus::empty:
-            return "the file is empty, not a recording";
-        case RecordingStatus::not_a_recording:
-            return "this is not a Drowsel recording";
+        case RecordingStatus::need_more: return "no problem";
+        case RecordingStatus::empty: return "the file is empty, not a recording";
+        case RecordingStatus::not_a_recording: return "this is not a Drowsel recording";
         case RecordingStatus::other_format_version:
             return "this recording is of format version " + std::to_string(header.format_version) +
                    "; this Drowsel plays format version " + std::to_string(RECORDING_FORMAT_VERSION);
-        case RecordingStatus::truncated_header:
-            return damaged + " (it ends inside its header)";
-        case RecordingStatus::bad_header:
-            return damaged + " (its header is not readable)";
-        case RecordingStatus::cut_in_record:
-            return "the recording was cut short in the middle of a key";
-        case RecordingStatus::impossible_key:
-            return damaged + " (a key code that no key makes)";
-        case RecordingStatus::bad_check_value:
-            return damaged + " (a check value is not readable)";
-        case RecordingStatus::unknown_record:
-            return damaged + " (a line that is no key)";
-        case RecordingStatus::after_the_end:
-            return damaged + " (keys after the end of the game)";
-        case RecordingStatus::check_mismatch:
-            return damaged + " (the replayed game differs from the recorded one)";
-        case RecordingStatus::unreadable:
-            return "the recording could not be read";
+        case RecordingStatus::truncated_header: return damaged + " (it ends inside its header)";
+        case RecordingStatus::bad_header: return damaged + " (its header is not readable)";
+        case RecordingStatus::cut_in_record: return "the recording was cut short in the middle of a key";
+        case RecordingStatus::impossible_key: return damaged + " (a key code that no key makes)";
+        case RecordingStatus::bad_check_value: return damaged + " (a check value is not readable)";
+        case RecordingStatus::unknown_record: return damaged + " (a line that is no key)";
+        case RecordingStatus::after_the_end: return damaged + " (keys after the end of the game)";
+        case RecordingStatus::check_mismatch: return damaged + " (the replayed game differs from the recorded one)";
+        case RecordingStatus::unreadable: return "the recording could not be read";
     }
     return damaged;
 }
@@ -243,7 +222,8 @@ RecordingStatus RecordingReader::next(Record& record) {
     RecordingStatus status = take([&record](std::string_view bytes, bool complete, std::size_t& used) {
         return decode_record(bytes, complete, record, used);
     });
-    if (ended_ && status != RecordingStatus::finished && status != RecordingStatus::need_more) return RecordingStatus::after_the_end;
+    if (ended_ && status != RecordingStatus::finished && status != RecordingStatus::need_more)
+        return RecordingStatus::after_the_end;
     if (status == RecordingStatus::ok && record.kind == RecordKind::end) ended_ = true;
     return status;
 }

@@ -52,10 +52,10 @@ struct Record {
 // What reading a recording found. Everything from `empty` on is a problem
 // with the bytes; recording_problem_text says it in words.
 enum class RecordingStatus {
-    ok,             // a header or a record was read
-    finished,       // no bytes left after the last whole line
-    need_more,      // the bytes so far are incomplete (only when more may come)
-    empty,          // no bytes at all
+    ok,         // a header or a record was read
+    finished,   // no bytes left after the last whole line
+    need_more,  // the bytes so far are incomplete (only when more may come)
+    empty,      // no bytes at all
     not_a_recording,
     other_format_version,  // header.format_version says which
     truncated_header,
@@ -79,8 +79,7 @@ std::string encode_end_record(uint32_t check);
 // `need_more`; with it, `truncated_header` or `cut_in_record` (and
 // `finished` when no bytes are left after the last record, `empty` when the
 // header finds none at all).
-RecordingStatus decode_header(std::string_view bytes, bool complete, RecordingHeader& header,
-                              std::size_t& used);
+RecordingStatus decode_header(std::string_view bytes, bool complete, RecordingHeader& header, std::size_t& used);
 RecordingStatus decode_record(std::string_view bytes, bool complete, Record& record, std::size_t& used);
 
 // A sentence for a problem, such as "this recording is damaged (a key code

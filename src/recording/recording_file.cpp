@@ -28,8 +28,7 @@ const char* kind_of_file(mode_t mode) {
 
 void nap(int ms) {
     timespec pause{ms / 1000, (ms % 1000) * 1000000L};
-    while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {}
 }
 
 }  // namespace
@@ -86,10 +85,10 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
         return false;
     }
     if (S_ISDIR(info.st_mode) || (!S_ISREG(info.st_mode) && !(follow && S_ISFIFO(info.st_mode)))) {
-        problem = quoted(path) + (S_ISDIR(info.st_mode) ? " is a directory, not a recording"
-                                                        : std::string(" is ") + kind_of_file(info.st_mode) +
-                                                              ", not a recording file" +
-                                                              (S_ISFIFO(info.st_mode) ? " (--follow reads one)" : ""));
+        problem = quoted(path) + (S_ISDIR(info.st_mode)
+                                      ? " is a directory, not a recording"
+                                      : std::string(" is ") + kind_of_file(info.st_mode) + ", not a recording file" +
+                                            (S_ISFIFO(info.st_mode) ? " (--follow reads one)" : ""));
         close(fd);
         return false;
     }
@@ -134,8 +133,10 @@ long count_recorded_keys(int fd) {
         for (ssize_t i = 0; i < got; ++i) {
             if (at_line_start) last.clear();
             at_line_start = chunk[i] == '\n';
-            if (at_line_start) ++lines;
-            else if (last.size() < 2) last += chunk[i];
+            if (at_line_start)
+                ++lines;
+            else if (last.size() < 2)
+                last += chunk[i];
         }
         at += got;
     }

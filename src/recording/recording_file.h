@@ -49,8 +49,7 @@ struct OpenedRecording {
 // a FIFO is read as it comes, the end of the bytes so far is no end (the
 // reader says need_more there), and the header is waited for, a look every
 // REPLAY_FOLLOW_POLL_MS.
-bool open_recording_file(const std::string& path, OpenedRecording& opened, std::string& problem,
-                         bool follow = false);
+bool open_recording_file(const std::string& path, OpenedRecording& opened, std::string& problem, bool follow = false);
 
 // The keys of a complete recording (one with its end line), counted without
 // moving the file's offset; -1 for one that is not complete or not a

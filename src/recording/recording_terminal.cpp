@@ -1,8 +1,8 @@
 #include "recording/recording_terminal.h"
 
-#include "recording/recording.h"
 #include "game/state.h"
 #include "game/state_check.h"
+#include "recording/recording.h"
 
 void RecordingTerminal::present(const ScreenBuffer& screen) {
     // The first screen after a key shows the state that key led to.

@@ -54,9 +54,8 @@ Record& ReplayTerminal::upcoming(bool wait) {
         if (!wait) break;
         // Following: the recorder has not written the line yet.
         if (settings_.watched)
-            inner_.show_status_line(("Following: waiting for key " + std::to_string(keys_ + 1) +
-                                     " of the run; Q stops")
-                                        .c_str());
+            inner_.show_status_line(
+                ("Following: waiting for key " + std::to_string(keys_ + 1) + " of the run; Q stops").c_str());
         int key = inner_.read_key_within(shown_, REPLAY_FOLLOW_POLL_MS);
         handle_stop_key(key);
     }
@@ -94,8 +93,7 @@ void ReplayTerminal::stop_on_mismatch() {
         if (settings_.watched) inner_.present(shown_);
     }
     stop(header_.game_version != GAME_VERSION
-             ? "recorded by another version of Drowsel (" + header_.game_version + "; this is " +
-                   GAME_VERSION + ")"
+             ? "recorded by another version of Drowsel (" + header_.game_version + "; this is " + GAME_VERSION + ")"
              : recording_problem_text(RecordingStatus::check_mismatch, header_));
 }
 
@@ -179,7 +177,8 @@ void ReplayTerminal::wait_for_pace() {
     for (bool first = true;; first = false) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
         if (!paused_ && left <= 0 && !first) return;
-        int key = paused_ ? inner_.read_key(shown_) : inner_.read_key_within(shown_, left > 0 ? static_cast<int>(left) : 0);
+        int key =
+            paused_ ? inner_.read_key(shown_) : inner_.read_key_within(shown_, left > 0 ? static_cast<int>(left) : 0);
         if (key == -1) return;  // the pause is over
         if (key == KEY_PAUSE) {
             paused_ = !paused_;
@@ -229,8 +228,7 @@ void ReplayTerminal::show_progress() {
         show_pause_line();
         return;
     }
-    inner_.show_status_line(
-        with_hint(progress(), "Space pauses, . steps, + - pace, Q stops", "Space . + - Q").c_str());
+    inner_.show_status_line(with_hint(progress(), "Space pauses, . steps, + - pace, Q stops", "Space . + - Q").c_str());
 }
 
 void ReplayTerminal::show_pause_line() {

@@ -38,8 +38,7 @@ Draws act_with(const Draws& raw) {
 // The message last posted, and its colour.
 ::testing::AssertionResult posted(const char* utf8, int colour) {
     if (std::string(last_message) != cp(utf8)) return ::testing::AssertionFailure() << "last message differs";
-    if (game.message_colour != colour)
-        return ::testing::AssertionFailure() << "colour " << game.message_colour;
+    if (game.message_colour != colour) return ::testing::AssertionFailure() << "colour " << game.message_colour;
     return ::testing::AssertionSuccess();
 }
 
@@ -58,7 +57,7 @@ TEST_F(ArchmageTest, PlacementRejectsTheNeighbourhoodAndOccupiedCells) {
             rejected += was_rejected;
         }
     EXPECT_EQ(rejected, 29);
-    EXPECT_EQ(place_with({36, 9, 0, 0}).size(), 4u);  // (41, 11)
+    EXPECT_EQ(place_with({36, 9, 0, 0}).size(), 4u);   // (41, 11)
     EXPECT_EQ(place_with({35, 10, 0, 0}).size(), 2u);  // (40, 12)
 
     // A monster's cell, then the archmage's own cell.
@@ -280,9 +279,9 @@ TEST_F(ArchmageTest, LastBlowWinsTheGame) {
         add_monster(10, 10);
 
         terminal->keys.assign(c.more_prompts, 32);
-        terminal->keys.push_back('x');                    // after the victory
+        terminal->keys.push_back('x');                        // after the victory
         terminal->keys.insert(terminal->keys.end(), 7, 'a');  // the ending pages
-        std::vector<std::string> prompts;  // each "-more-" line, its colour first
+        std::vector<std::string> prompts;                     // each "-more-" line, its colour first
         bool victory_seen = false;
         terminal->on_key_wait = [&](const ScreenBuffer& s) {
             if (terminal->keys_read < c.more_prompts)

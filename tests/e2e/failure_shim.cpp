@@ -36,13 +36,9 @@ extern "C" {
 
 void* malloc(size_t size) { return memory_gone ? refused() : __libc_malloc(size); }
 
-void* calloc(size_t count, size_t size) {
-    return memory_gone ? refused() : __libc_calloc(count, size);
-}
+void* calloc(size_t count, size_t size) { return memory_gone ? refused() : __libc_calloc(count, size); }
 
-void* realloc(void* block, size_t size) {
-    return memory_gone ? refused() : __libc_realloc(block, size);
-}
+void* realloc(void* block, size_t size) { return memory_gone ? refused() : __libc_realloc(block, size); }
 
 iconv_t iconv_open(const char* to, const char* from) {
     if (std::getenv("DROWSEL_TEST_NO_CP932") != nullptr &&

@@ -7,14 +7,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "backends/headless/headless_terminal.h"
 #include "creatures/archmage.h"
 #include "game/program.h"
 #include "game/random.h"
+#include "game/version.h"
 #include "recording/recording.h"
 #include "recording/recording_terminal.h"
-#include "game/version.h"
 #include "screen/console.h"
-#include "backends/headless/headless_terminal.h"
 #include "soak_player.h"
 
 int main(int argc, char** argv) {

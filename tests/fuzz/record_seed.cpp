@@ -28,8 +28,10 @@ int main(int argc, char** argv) {
         return player.next_key();
     });
     FuzzOutcome replay = play_fuzz_input(input.data(), input.size());
-    std::printf("%s: %zu bytes, %ld turns, %ld keys read, %s%s\n", file, input.size(), replay.turns,
-                replay.keys_read, replay.won ? "won" : replay.game_over ? "quit" : "not over",
+    std::printf("%s: %zu bytes, %ld turns, %ld keys read, %s%s\n", file, input.size(), replay.turns, replay.keys_read,
+                replay.won         ? "won"
+                : replay.game_over ? "quit"
+                                   : "not over",
                 replay.broken.empty() ? "" : (", broken: " + replay.broken).c_str());
     std::FILE* out = std::fopen(file, "wb");
     if (out == nullptr || std::fwrite(input.data(), 1, input.size(), out) != input.size()) {

@@ -35,8 +35,7 @@ class Commands : public GameTest {
     }
     static void archmage_at(int x, int y) {
         game.boss_mode = 1;
-        *game.archmage =
-            Creature{KIND_ARCHMAGE, x, y, COLOUR_LIGHT_MAGENTA, 0, '@', nullptr, nullptr};
+        *game.archmage = Creature{KIND_ARCHMAGE, x, y, COLOUR_LIGHT_MAGENTA, 0, '@', nullptr, nullptr};
     }
 };
 
@@ -138,8 +137,7 @@ TEST_F(Commands, PickUpKeysReadTheScrollUnderfoot) {
         EXPECT_EQ(random_log().size(), 79u) << "key " << key;  // one random phrase
         EXPECT_EQ(game.message_colour, COLOUR_LIGHT_RED);
         EXPECT_GT(std::strlen(last_message), 0u);
-        EXPECT_TRUE(
-            text_on_screen(0, 1, std::string(last_message).substr(0, 79), COLOUR_LIGHT_RED));
+        EXPECT_TRUE(text_on_screen(0, 1, std::string(last_message).substr(0, 79), COLOUR_LIGHT_RED));
         EXPECT_EQ(map[9][39].glyph, '.');
         EXPECT_EQ(map[9][39].colour, COLOUR_DARK_GREY);
         EXPECT_EQ(game.energy, 0);

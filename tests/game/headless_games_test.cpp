@@ -13,8 +13,8 @@
 #include "game/invariants.h"
 #include "game/program.h"
 #include "game/random.h"
-#include "game/state_check.h"
 #include "game/state.h"
+#include "game/state_check.h"
 #include "game/turn.h"
 #include "screen/console.h"
 #include "support/test_support.h"
@@ -32,8 +32,8 @@ TEST_F(HeadlessGames, TensOfThousandsOfRandomKeysKeepThePlayRecordsSound) {
     // Every command but "Q" and the hidden shortcut; Space often, for "-more-".
     const std::string typed = "12346789ykulnjbh   ,.grsazd5qx";
     std::vector<int> command_keys(typed.begin(), typed.end());
-    command_keys.insert(command_keys.end(), {KEY_CODE_UP, KEY_CODE_DOWN, KEY_CODE_LEFT,
-                                             KEY_CODE_RIGHT, KEY_CODE_ESCAPE, 265});
+    command_keys.insert(command_keys.end(),
+                        {KEY_CODE_UP, KEY_CODE_DOWN, KEY_CODE_LEFT, KEY_CODE_RIGHT, KEY_CODE_ESCAPE, 265});
     std::minstd_rand pick(99);
     terminal->key_source = [&] { return command_keys[pick() % command_keys.size()]; };
 
@@ -63,9 +63,7 @@ TEST_F(HeadlessGames, TensOfThousandsOfRandomKeysKeepThePlayRecordsSound) {
 bool same_screen(const ScreenBuffer& a, const ScreenBuffer& b) {
     for (int r = 0; r < SCREEN_ROWS; ++r)
         for (int c = 0; c < SCREEN_COLS; ++c)
-            if (a.cell(r, c).byte != b.cell(r, c).byte ||
-                a.cell(r, c).colour != b.cell(r, c).colour)
-                return false;
+            if (a.cell(r, c).byte != b.cell(r, c).byte || a.cell(r, c).colour != b.cell(r, c).colour) return false;
     return true;
 }
 
@@ -103,13 +101,10 @@ TEST_F(HeadlessGames, AWholeGameFromTheSplashThroughTheArchmageToTheEnding) {
     terminal->key_source = [&]() -> int {
         if (terminal->keys_read > 200000) return terminal->keys_read % 2 ? 'Q' : ' ';  // give up
         switch (wait) {
-            case Wait::kTitle:
-                return 'x';
+            case Wait::kTitle: return 'x';
             case Wait::kEnding:
-            case Wait::kMore:
-                return KEY_CODE_SPACE;
-            case Wait::kCommand:
-                return player.next_key();
+            case Wait::kMore: return KEY_CODE_SPACE;
+            case Wait::kCommand: return player.next_key();
         }
         return 'Q';
     };
@@ -129,8 +124,7 @@ TEST_F(HeadlessGames, AWholeGameFromTheSplashThroughTheArchmageToTheEnding) {
     const int rows_shown[] = {2, 3, 4, 5, 6, 8, 9};
     for (int page = 0; page < 7; ++page) {
         int rows = 0;
-        for (int r = 0; r < SCREEN_ROWS; ++r)
-            rows += ending_pages[page].row_text(r).empty() ? 0 : 1;
+        for (int r = 0; r < SCREEN_ROWS; ++r) rows += ending_pages[page].row_text(r).empty() ? 0 : 1;
         EXPECT_EQ(rows, rows_shown[page]) << "page " << page + 1;
     }
     // Nothing is drawn or shown after the last page.
@@ -161,8 +155,7 @@ bool ascii_row(const ScreenBuffer& s, int row) {
 
 bool same_row(const ScreenBuffer& a, const ScreenBuffer& b, int row) {
     for (int c = 0; c < SCREEN_COLS; ++c)
-        if (a.cell(row, c).byte != b.cell(row, c).byte || a.cell(row, c).colour != b.cell(row, c).colour)
-            return false;
+        if (a.cell(row, c).byte != b.cell(row, c).byte || a.cell(row, c).colour != b.cell(row, c).colour) return false;
     return true;
 }
 
@@ -252,7 +245,8 @@ TEST_F(HeadlessGames, BothLanguagesPlayTheSameGameAndDifferOnlyInTheirTexts) {
     EXPECT_TRUE(japanese.back().ending);
     // The ending's own lines are centred as the Japanese ones are.
     const ScreenBuffer& last = english.back().screen;
-    EXPECT_EQ(last.row_text(9), std::string(7, ' ') + "At least for this turn, the clone in this place has been set free.");
+    EXPECT_EQ(last.row_text(9),
+              std::string(7, ' ') + "At least for this turn, the clone in this place has been set free.");
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // The game's generator against the C library's own where that is glibc:
 // the same values for the same seed, so every game stays as it was.
+#include "game/random.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
-#include "game/random.h"
 
 namespace {
 

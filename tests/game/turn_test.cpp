@@ -66,9 +66,7 @@ TEST_F(TurnCycle, KeysThatDoNotActAreReadOneAfterAnotherWithoutARedraw) {
     game.energy = 50;
     game.kill_count = 12;
     std::vector<long> clears_at_wait;
-    terminal->on_key_wait = [&](const ScreenBuffer& s) {
-        clears_at_wait.push_back(s.clear_count());
-    };
+    terminal->on_key_wait = [&](const ScreenBuffer& s) { clears_at_wait.push_back(s.clear_count()); };
     terminal->keys = {'q', '5', KEY_CODE_ESCAPE, 'Q'};
     random_script({1});
     random_start_log();
@@ -76,8 +74,8 @@ TEST_F(TurnCycle, KeysThatDoNotActAreReadOneAfterAnotherWithoutARedraw) {
     EXPECT_EQ(run_turn(), 0);  // "Q" ends the game at once
 
     EXPECT_EQ(clears_at_wait.size(), 4u);
-    EXPECT_TRUE(std::all_of(clears_at_wait.begin(), clears_at_wait.end(),
-                            [&](long c) { return c == clears_at_wait.front(); }));
+    EXPECT_TRUE(
+        std::all_of(clears_at_wait.begin(), clears_at_wait.end(), [&](long c) { return c == clears_at_wait.front(); }));
     EXPECT_EQ(game.energy, 100);
     EXPECT_EQ(game.run_state, RUN_OVER);
     EXPECT_EQ(random_log(), std::vector<int>{16});  // no monster phase, no archmage energy
@@ -157,8 +155,7 @@ TEST_F(TurnCycle, ANewDreamResetsPlayButKeepsTheShortcutAndTheMessage) {
     reset_world();
 
     const GameState& g = game;
-    EXPECT_EQ((std::vector<int>{g.player_x, g.player_y, g.kill_count, g.energy, g.boss_mode,
-                                g.restart_pending}),
+    EXPECT_EQ((std::vector<int>{g.player_x, g.player_y, g.kill_count, g.energy, g.boss_mode, g.restart_pending}),
               (std::vector<int>{39, 9, 0, 0, 0, 0}));
     EXPECT_EQ(archmage_hp, 77);
     const Creature zero{};
@@ -186,8 +183,7 @@ TEST_F(TurnCycle, TheIntroPostsSevenMessagesWithAPauseBeforeEachButTheFirst) {
     std::vector<Wait> waits;
     terminal->on_key_wait = [&](const ScreenBuffer& s) {
         Wait w{s.row_text(0), {}, game.run_state};
-        for (int c = 0; c < static_cast<int>(w.row.size()); ++c)
-            w.colours.push_back(s.cell(0, c).colour);
+        for (int c = 0; c < static_cast<int>(w.row.size()); ++c) w.colours.push_back(s.cell(0, c).colour);
         waits.push_back(w);
     };
     terminal->keys = {' ', ' ', 27, ' ', 27, ' ', 'Q'};

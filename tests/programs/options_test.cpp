@@ -1,11 +1,11 @@
 // The command line: what plays, what asks for help, and one clear line for
 // everything wrong.
+#include "programs/options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "programs/options.h"
 
 namespace {
 

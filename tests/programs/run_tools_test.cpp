@@ -2,7 +2,6 @@
 // --verify's line and status, --export-cast's file, and the refusals that
 // leave nothing behind and never hang.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>

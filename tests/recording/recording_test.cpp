@@ -1,10 +1,10 @@
 // The recording format read back as written, whole or a byte at a time.
+#include "recording/recording.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "recording/recording.h"
 
 namespace {
 

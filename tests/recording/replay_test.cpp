@@ -1,9 +1,8 @@
 // Recorded runs played back: whole games shown again screen for screen,
 // recordings cut short, damaged or from another build stopped with a clear
 // line, and the watcher's keys.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,13 +15,13 @@
 #include <vector>
 
 #include "creatures/archmage.h"
-#include "recording/recording_file.h"
 #include "game/program.h"
 #include "game/random.h"
-#include "recording/recording_terminal.h"
-#include "recording/replay_terminal.h"
 #include "game/state.h"
 #include "game/version.h"
+#include "recording/recording_file.h"
+#include "recording/recording_terminal.h"
+#include "recording/replay_terminal.h"
 #include "soak/soak_player.h"
 #include "support/test_support.h"
 
@@ -58,8 +57,7 @@ bool same_screen(const ScreenBuffer& a, const ScreenBuffer& b) {
 ::testing::AssertionResult screens_match(const std::vector<ScreenBuffer>& expected,
                                          const std::vector<ScreenBuffer>& got, std::size_t count) {
     if (got.size() != count || count > expected.size())
-        return ::testing::AssertionFailure() << got.size() << " screens, " << count << " wanted of "
-                                             << expected.size();
+        return ::testing::AssertionFailure() << got.size() << " screens, " << count << " wanted of " << expected.size();
     for (std::size_t i = 0; i < count; ++i)
         if (!same_screen(expected[i], got[i])) return ::testing::AssertionFailure() << "screen " << i << " differs";
     return ::testing::AssertionSuccess();
@@ -112,7 +110,8 @@ Replayed replay_from(RecordingReader& reader, const RecordingHeader& header, std
     log.keys = std::move(paused_keys);
     log.key_source = [] { return 'z'; };  // the key that ends the replay
     if (on_pause) log.on_key_wait = [&](const ScreenBuffer& s) { on_pause(s, log.status_line); };
-    ReplayTerminal replayer(log, reader, header, [](int status) { throw Left{status}; }, settings);
+    ReplayTerminal replayer(
+        log, reader, header, [](int status) { throw Left{status}; }, settings);
     install_terminal(&replayer);
     Replayed replayed;
     try {
@@ -219,8 +218,7 @@ TEST_F(Replay, AFollowerShowsEachScreenBeforeTheNextKeyIsWritten) {
     RecordingReader reader([&](char* into, std::size_t) -> long {
         std::size_t line = static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + at, '\n')) - 3;
         std::size_t seen = line < quit.screens_at_key.size() ? quit.screens_at_key[line] : quit.screens.size();
-        if (at == bytes.size() || (follower.screens.size() < seen && ++refused < 100000))
-            return RECORDING_NOTHING_YET;
+        if (at == bytes.size() || (follower.screens.size() < seen && ++refused < 100000)) return RECORDING_NOTHING_YET;
         std::size_t n = bytes.find('\n', at) + 1 - at;
         std::copy_n(bytes.begin() + at, n, into);
         at += n;
@@ -229,8 +227,9 @@ TEST_F(Replay, AFollowerShowsEachScreenBeforeTheNextKeyIsWritten) {
     start_fresh();
     random_fix_seed(3);
     follower.key_source = [] { return 'z'; };
-    ReplayTerminal replayer(follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3},
-                            [](int status) { throw Left{status}; }, ReplaySettings{true, true, -1});
+    ReplayTerminal replayer(
+        follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3}, [](int status) { throw Left{status}; },
+        ReplaySettings{true, true, -1});
     install_terminal(&replayer);
     int status = -1;
     try {
@@ -301,8 +300,7 @@ const BadInput BAD_INPUTS[] = {
     {"Empty", [](auto& path) { return written(path, ""); }, "the file is empty"},
     {"NotARecording", [](auto& path) { return written(path, "GIF89a\x01"); }, "not a Drowsel recording"},
     {"GigabyteOfNoise", gigabyte_of_noise, "not a Drowsel recording"},
-    {"TruncatedHeader", [](auto& path) { return written(path, short_game().substr(0, 27)); },
-     "ends inside its header"},
+    {"TruncatedHeader", [](auto& path) { return written(path, short_game().substr(0, 27)); }, "ends inside its header"},
     {"OtherFormatVersion",
      [](auto& path) { return written(path, replaced(short_game(), "recording 1", "recording 2")); },
      "of format version 2"},

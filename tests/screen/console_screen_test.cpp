@@ -59,24 +59,20 @@ struct CentredCase {
 };
 
 TEST_F(ConsoleScreen, CentredLinesStartAtHalfTheFreeWidthTruncated) {
-    const CentredCase cases[] = {{0, 40}, {1, 39}, {14, 33}, {15, 32},
-                                 {79, 0}, {80, 0}, {81, 0},  {82, -1}};
+    const CentredCase cases[] = {{0, 40}, {1, 39}, {14, 33}, {15, 32}, {79, 0}, {80, 0}, {81, 0}, {82, -1}};
     for (const CentredCase& c : cases) {
         console_clear();
         set_colour(COLOUR_YELLOW);
         std::string text(c.length, 'x');
         print_centred(7, text.c_str());
         if (c.column < 0) {
-            for (int r = 0; r < SCREEN_ROWS; ++r)
-                EXPECT_EQ(screen().row_text(r), "") << "82 bytes, row " << r;
+            for (int r = 0; r < SCREEN_ROWS; ++r) EXPECT_EQ(screen().row_text(r), "") << "82 bytes, row " << r;
             continue;
         }
-        EXPECT_EQ(screen().cursor_col(), (c.column + c.length) % SCREEN_COLS)
-            << c.length << " bytes";
+        EXPECT_EQ(screen().cursor_col(), (c.column + c.length) % SCREEN_COLS) << c.length << " bytes";
         if (c.length == 0) continue;
         int on_row = c.length > SCREEN_COLS ? SCREEN_COLS : c.length;
-        EXPECT_TRUE(text_on_screen(7, c.column, std::string(on_row, 'x'), COLOUR_YELLOW))
-            << c.length;
+        EXPECT_TRUE(text_on_screen(7, c.column, std::string(on_row, 'x'), COLOUR_YELLOW)) << c.length;
         if (c.column > 0) {
             EXPECT_EQ(screen().cell(7, c.column - 1).byte, ' ') << c.length;
         }

@@ -42,8 +42,7 @@ TEST_F(PlayScreen, LayoutOfMessageMapAndKillBar) {
     EXPECT_TRUE(text_on_screen(20, 78, ";", COLOUR_LIGHT_BLUE));
     EXPECT_TRUE(text_on_screen(10, 38, "s", COLOUR_CYAN));
     EXPECT_TRUE(text_on_screen(10, 39, "@", COLOUR_LIGHT_GREEN));
-    for (int row = 1; row <= 20; ++row)
-        EXPECT_EQ(screen().cell(row, 79).byte, ' ') << "row " << row;
+    for (int row = 1; row <= 20; ++row) EXPECT_EQ(screen().cell(row, 79).byte, ' ') << "row " << row;
     EXPECT_TRUE(text_on_screen(21, 0, std::string(77, '-'), COLOUR_DARK_GREY));
     EXPECT_EQ(screen().row_text(21).size(), 77u);
     EXPECT_EQ(screen().row_text(22), "");  // no boss bar outside boss mode
@@ -63,8 +62,7 @@ TEST_F(PlayScreen, KillBarCountsStarsFromTheLeft) {
         game.kill_count = kills;
         draw_screen();
         EXPECT_TRUE(text_on_screen(21, 0, std::string(kills, '*'), COLOUR_LIGHT_CYAN)) << kills;
-        EXPECT_TRUE(text_on_screen(21, kills, std::string(77 - kills, '-'), COLOUR_DARK_GREY))
-            << kills;
+        EXPECT_TRUE(text_on_screen(21, kills, std::string(77 - kills, '-'), COLOUR_DARK_GREY)) << kills;
         EXPECT_EQ(screen().cell(21, 77).byte, ' ') << kills;
     }
 }
@@ -77,14 +75,12 @@ struct BossBarRow {
 
 TEST_F(PlayScreen, BossBarFollowsTheArchmagesHealth) {
     const BossBarRow rows[] = {
-        {77, 10, COLOUR_LIGHT_GREEN}, {76, 10, COLOUR_RED}, {70, 10, COLOUR_RED},
-        {69, 9, COLOUR_RED},          {62, 9, COLOUR_RED},  {61, 8, COLOUR_RED},
-        {54, 8, COLOUR_RED},          {53, 7, COLOUR_RED},  {47, 7, COLOUR_RED},
-        {46, 6, COLOUR_RED},          {39, 6, COLOUR_RED},  {38, 5, COLOUR_RED},
-        {31, 5, COLOUR_RED},          {30, 4, COLOUR_RED},  {24, 4, COLOUR_RED},
-        {23, 3, COLOUR_RED},          {16, 3, COLOUR_RED},  {15, 2, COLOUR_RED},
-        {8, 2, COLOUR_RED},           {7, 1, COLOUR_RED},   {1, 1, COLOUR_RED},
-        {0, 1, COLOUR_RED},
+        {77, 10, COLOUR_LIGHT_GREEN}, {76, 10, COLOUR_RED}, {70, 10, COLOUR_RED}, {69, 9, COLOUR_RED},
+        {62, 9, COLOUR_RED},          {61, 8, COLOUR_RED},  {54, 8, COLOUR_RED},  {53, 7, COLOUR_RED},
+        {47, 7, COLOUR_RED},          {46, 6, COLOUR_RED},  {39, 6, COLOUR_RED},  {38, 5, COLOUR_RED},
+        {31, 5, COLOUR_RED},          {30, 4, COLOUR_RED},  {24, 4, COLOUR_RED},  {23, 3, COLOUR_RED},
+        {16, 3, COLOUR_RED},          {15, 2, COLOUR_RED},  {8, 2, COLOUR_RED},   {7, 1, COLOUR_RED},
+        {1, 1, COLOUR_RED},           {0, 1, COLOUR_RED},
     };
     game.boss_mode = 1;
     for (const BossBarRow& row : rows) {
@@ -92,9 +88,7 @@ TEST_F(PlayScreen, BossBarFollowsTheArchmagesHealth) {
         draw_screen();
         EXPECT_TRUE(text_on_screen(22, 0, "BOSS[", COLOUR_WHITE)) << row.hp;
         EXPECT_TRUE(text_on_screen(22, 5, std::string(row.stars, '*'), row.star_colour)) << row.hp;
-        EXPECT_TRUE(
-            text_on_screen(22, 5 + row.stars, std::string(10 - row.stars, '-'), COLOUR_DARK_GREY))
-            << row.hp;
+        EXPECT_TRUE(text_on_screen(22, 5 + row.stars, std::string(10 - row.stars, '-'), COLOUR_DARK_GREY)) << row.hp;
         EXPECT_TRUE(text_on_screen(22, 15, "]", COLOUR_WHITE)) << row.hp;
         EXPECT_EQ(screen().row_text(22).size(), 16u) << row.hp;
     }

@@ -16,9 +16,7 @@ class MessageLine : public GameTest {
    protected:
     void SetUp() override {
         GameTest::SetUp();
-        terminal->on_key_wait = [this](const ScreenBuffer& s) {
-            rows_at_wait.push_back(row_zero(s));
-        };
+        terminal->on_key_wait = [this](const ScreenBuffer& s) { rows_at_wait.push_back(row_zero(s)); };
     }
     struct Row {
         std::string text;
@@ -26,8 +24,7 @@ class MessageLine : public GameTest {
     };
     static Row row_zero(const ScreenBuffer& s) {
         Row row{s.row_text(0), {}};
-        for (int c = 0; c < static_cast<int>(row.text.size()); ++c)
-            row.colours.push_back(s.cell(0, c).colour);
+        for (int c = 0; c < static_cast<int>(row.text.size()); ++c) row.colours.push_back(s.cell(0, c).colour);
         return row;
     }
     std::vector<Row> rows_at_wait;

@@ -28,8 +28,7 @@ struct Line {
 };
 
 // Every row not listed is blank.
-void expect_only_lines(const ScreenBuffer& s, const std::vector<Line>& lines,
-                       const std::string& where) {
+void expect_only_lines(const ScreenBuffer& s, const std::vector<Line>& lines, const std::string& where) {
     for (int r = 0; r < SCREEN_ROWS; ++r) {
         const Line* line = nullptr;
         for (const Line& l : lines)
@@ -38,8 +37,7 @@ void expect_only_lines(const ScreenBuffer& s, const std::vector<Line>& lines,
             EXPECT_EQ(s.row_text(r), "") << where << ", row " << r;
             continue;
         }
-        EXPECT_EQ(s.row_text(r), std::string(line->col, ' ') + line->text)
-            << where << ", row " << r;
+        EXPECT_EQ(s.row_text(r), std::string(line->col, ' ') + line->text) << where << ", row " << r;
         for (int i = 0; i < static_cast<int>(line->text.size()); ++i)
             EXPECT_EQ(s.cell(r, line->col + i).colour, line->colour) << where << ", row " << r;
     }
@@ -61,8 +59,7 @@ TEST_F(Pages, SplashSlidesDownSixRowsInRedWithoutReadingKeys) {
 
     ASSERT_EQ(recorder.shown.size(), 6u);
     for (int i = 0; i < 6; ++i)
-        expect_only_lines(recorder.shown[i], {{i, 32, "vornik presents", COLOUR_RED}},
-                          "frame " + std::to_string(i));
+        expect_only_lines(recorder.shown[i], {{i, 32, "vornik presents", COLOUR_RED}}, "frame " + std::to_string(i));
     EXPECT_EQ(recorder.full_repaints, 6);
     EXPECT_EQ(recorder.slept_ms, 360);
     EXPECT_EQ(recorder.keys_read, 0);
@@ -123,8 +120,7 @@ TEST_F(Pages, EndingGrowsByOneStepPerKeyForSevenKeys) {
     EXPECT_EQ(terminal->keys, std::deque<int>{'y'});
     EXPECT_EQ(screen().clear_count(), clears + 1);
     for (int page = 0; page < 7; ++page)
-        expect_only_lines(at_wait[page],
-                          std::vector<Line>(all.begin(), all.begin() + shown_on_page[page]),
+        expect_only_lines(at_wait[page], std::vector<Line>(all.begin(), all.begin() + shown_on_page[page]),
                           "page " + std::to_string(page + 1));
 }
 

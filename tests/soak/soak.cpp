@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstddef>
 #include <cinttypes>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "backends/headless/headless_terminal.h"
 #include "creatures/archmage.h"
 #include "creatures/monsters.h"
 #include "game/invariants.h"
@@ -32,10 +33,9 @@
 #include "game/random.h"
 #include "game/state.h"
 #include "game/turn.h"
-#include "soak_player.h"
 #include "screen/console.h"
-#include "backends/headless/headless_terminal.h"
 #include "screen/messages.h"
+#include "soak_player.h"
 #include "text/encoding.h"
 #include "world/map.h"
 
@@ -172,11 +172,12 @@ int main(int argc, char** argv) {
 
     std::printf("soak: %ld turns from seed %u in %.1f s (%.1f us a turn)\n", tally.turns, seed, seconds,
                 seconds * 1e6 / static_cast<double>(tally.turns));
-    std::printf("  keys %ld, \"-more-\" prompts %ld, shortcuts %ld, story kills %ld\n", seen.keys,
-                seen.more_prompts, seen.shortcuts, tally.story_kills);
-    std::printf("  games %ld, victories %ld, archmage summoned %ld, struck the player %ld, escaped %ld, "
-                "fire deaths %ld\n",
-                tally.games, tally.victories, tally.summons, seen.strikes, seen.escapes, seen.fire_deaths);
+    std::printf("  keys %ld, \"-more-\" prompts %ld, shortcuts %ld, story kills %ld\n", seen.keys, seen.more_prompts,
+                seen.shortcuts, tally.story_kills);
+    std::printf(
+        "  games %ld, victories %ld, archmage summoned %ld, struck the player %ld, escaped %ld, "
+        "fire deaths %ld\n",
+        tally.games, tally.victories, tally.summons, seen.strikes, seen.escapes, seen.fire_deaths);
     std::printf("  living monsters: highest %d, mean %.2f\n", tally.highest_living,
                 tally.living_sum / static_cast<double>(tally.turns));
     std::printf("  memory (turn: resident MiB, heap KiB, of which monster records KiB):\n");
@@ -193,8 +194,7 @@ int main(int argc, char** argv) {
         long first = checkpoints.front().other_heap();
         long last = checkpoints.back().other_heap();
         if (last > first + HEAP_SLACK) {
-            std::fprintf(stderr, "soak: the heap outside the monster list grew from %ld to %ld bytes\n", first,
-                         last);
+            std::fprintf(stderr, "soak: the heap outside the monster list grew from %ld to %ld bytes\n", first, last);
             return 1;
         }
     }

@@ -32,14 +32,12 @@ struct PlayerTally {
 
 namespace soak {
 
-
 inline const int DIRECTION_KEYS[8][3] = {
-    {'7', 'y', 'y'},        {'8', 'k', KEY_CODE_UP},   {'9', 'u', 'u'},
-    {'6', 'l', KEY_CODE_RIGHT}, {'3', 'n', 'n'},       {'2', 'j', KEY_CODE_DOWN},
-    {'1', 'b', 'b'},        {'4', 'h', KEY_CODE_LEFT},
+    {'7', 'y', 'y'}, {'8', 'k', KEY_CODE_UP},   {'9', 'u', 'u'}, {'6', 'l', KEY_CODE_RIGHT},
+    {'3', 'n', 'n'}, {'2', 'j', KEY_CODE_DOWN}, {'1', 'b', 'b'}, {'4', 'h', KEY_CODE_LEFT},
 };
-inline const int IDLE_KEYS[] = {'5', 'x', 'q', 'Z', '?', KEY_CODE_ESCAPE, control_key('O'), control_key('X'),
-                         'i', 0x8a, '\n'};
+inline const int IDLE_KEYS[] = {'5', 'x',  'q', 'Z', '?', KEY_CODE_ESCAPE, control_key('O'), control_key('X'),
+                                'i', 0x8a, '\n'};
 inline const int PICK_UP_KEYS[] = {' ', ',', '.', 'g', 'r', 's'};
 
 inline int sign(int v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
@@ -104,8 +102,7 @@ class SoakPlayer {
         static const char more[] = "-more-";
         for (int i = 0; i < 6; ++i) {
             int at = end - 6 + i;
-            if (s.cell(at / SCREEN_COLS, at % SCREEN_COLS).byte != static_cast<unsigned char>(more[i]))
-                return false;
+            if (s.cell(at / SCREEN_COLS, at % SCREEN_COLS).byte != static_cast<unsigned char>(more[i])) return false;
         }
         return true;
     }

@@ -45,9 +45,12 @@ namespace {
 void print_string(const std::string& text) {
     std::printf("\"");
     for (char c : text) {
-        if (c == '\n') std::printf("\\n");
-        else if (c == '"' || c == '\\') std::printf("\\%c", c);
-        else std::printf("%c", c);
+        if (c == '\n')
+            std::printf("\\n");
+        else if (c == '"' || c == '\\')
+            std::printf("\\%c", c);
+        else
+            std::printf("%c", c);
     }
     std::printf("\"");
 }
@@ -88,12 +91,15 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
     if (!language_given) parse_language_name(opened.header.language, language);
     set_shown_language(language);
     ReplayTerminal* replayer = nullptr;
-    ReplayTerminal replay_terminal(terminal, *opened.reader, opened.header, [&](int status) {
-        std::printf("],\n\"problem\": ");
-        print_string(replayer->problem());
-        std::printf(",\n\"exit\": %d}\n", status);
-        std::exit(0);
-    }, ReplaySettings{true, false, count_recorded_keys(opened.fd)});
+    ReplayTerminal replay_terminal(
+        terminal, *opened.reader, opened.header,
+        [&](int status) {
+            std::printf("],\n\"problem\": ");
+            print_string(replayer->problem());
+            std::printf(",\n\"exit\": %d}\n", status);
+            std::exit(0);
+        },
+        ReplaySettings{true, false, count_recorded_keys(opened.fd)});
     replayer = &replay_terminal;
     install_terminal(replayer);
     std::printf("{\"screens\": [");
@@ -112,12 +118,19 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--contract") == 0) {
-        const std::pair<const char*, long> numbers[] = {
-            {"COLS", SCREEN_COLS}, {"ROWS", SCREEN_ROWS}, {"CELL_UNICODE_SHIFT", CELL_UNICODE_SHIFT},
-            {"CELL_SHAPE_SHIFT", CELL_SHAPE_SHIFT}, {"CELL_SINGLE", CELL_SINGLE}, {"CELL_WIDE", CELL_WIDE},
-            {"CELL_COVERED", CELL_COVERED}, {"KEY_CODE_ESCAPE", KEY_CODE_ESCAPE}, {"KEY_CODE_SPACE", KEY_CODE_SPACE},
-            {"KEY_CODE_DOWN", KEY_CODE_DOWN}, {"KEY_CODE_UP", KEY_CODE_UP}, {"KEY_CODE_LEFT", KEY_CODE_LEFT},
-            {"KEY_CODE_RIGHT", KEY_CODE_RIGHT}};
+        const std::pair<const char*, long> numbers[] = {{"COLS", SCREEN_COLS},
+                                                        {"ROWS", SCREEN_ROWS},
+                                                        {"CELL_UNICODE_SHIFT", CELL_UNICODE_SHIFT},
+                                                        {"CELL_SHAPE_SHIFT", CELL_SHAPE_SHIFT},
+                                                        {"CELL_SINGLE", CELL_SINGLE},
+                                                        {"CELL_WIDE", CELL_WIDE},
+                                                        {"CELL_COVERED", CELL_COVERED},
+                                                        {"KEY_CODE_ESCAPE", KEY_CODE_ESCAPE},
+                                                        {"KEY_CODE_SPACE", KEY_CODE_SPACE},
+                                                        {"KEY_CODE_DOWN", KEY_CODE_DOWN},
+                                                        {"KEY_CODE_UP", KEY_CODE_UP},
+                                                        {"KEY_CODE_LEFT", KEY_CODE_LEFT},
+                                                        {"KEY_CODE_RIGHT", KEY_CODE_RIGHT}};
         for (const auto& [name, value] : numbers)
             std::printf("%s\"%s\": %ld", name == numbers[0].first ? "{" : ", ", name, value);
         std::printf("}\n");
@@ -161,8 +174,13 @@ int main(int argc, char** argv) {
     // Given keys that run out before the game ends, the screens end there.
     Player player(terminal);
     bool more = false;
-    if (win) terminal.key_source = [&] { return terminal.keys_read > 100000 ? 'Q' : more ? ' ' : player.next_key(); };
-    else terminal.key_source = [&]() -> int { finish(); std::exit(0); };
+    if (win)
+        terminal.key_source = [&] { return terminal.keys_read > 100000 ? 'Q' : more ? ' ' : player.next_key(); };
+    else
+        terminal.key_source = [&]() -> int {
+            finish();
+            std::exit(0);
+        };
     for (int i = win ? 3 : 2; i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
 
     std::printf("{\"screens\": [");

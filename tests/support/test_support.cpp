@@ -28,13 +28,11 @@ std::string cp(const char* utf8) { return to_cp932(utf8); }
     const ScreenBuffer& s = screen();
     std::string shown = s.text_at(row, col, static_cast<int>(text.size()));
     if (shown != text)
-        return ::testing::AssertionFailure()
-               << "row " << row << " col " << col << " shows \"" << shown << "\"";
+        return ::testing::AssertionFailure() << "row " << row << " col " << col << " shows \"" << shown << "\"";
     for (int i = 0; i < static_cast<int>(text.size()); ++i)
         if (s.cell(row, col + i).colour != colour)
-            return ::testing::AssertionFailure() << "row " << row << " col " << col + i
-                                                 << " has colour " << s.cell(row, col + i).colour
-                                                 << ", expected " << colour;
+            return ::testing::AssertionFailure() << "row " << row << " col " << col + i << " has colour "
+                                                 << s.cell(row, col + i).colour << ", expected " << colour;
     return ::testing::AssertionSuccess();
 }
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "backends/headless/headless_terminal.h"
 #include "creatures/creature.h"
 #include "screen/colours.h"
-#include "backends/headless/headless_terminal.h"
 
 // Resets every record of the game to its program-start state, installs a
 // fresh headless terminal and returns it. The random generator is seeded
@@ -29,7 +29,6 @@ std::string cp(const char* utf8);
 ::testing::AssertionResult text_on_screen(int row, int col, const std::string& text, int colour);
 
 // A living monster put by hand at (x, y), at the head of the list.
-Creature* place_monster(int x, int y, int kind = KIND_CHASER, int colour = COLOUR_BROWN,
-                        unsigned char glyph = '*');
+Creature* place_monster(int x, int y, int kind = KIND_CHASER, int colour = COLOUR_BROWN, unsigned char glyph = '*');
 // Every map cell plain green ground.
 void paint_map_green();

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "backends/headless/headless_terminal.h"
 #include "creatures/creature.h"
 #include "creatures/monsters.h"
 #include "game/state.h"
 #include "screen/console.h"
-#include "backends/headless/headless_terminal.h"
 #include "world/map.h"
 
 namespace winning_player {
@@ -20,15 +20,9 @@ inline int key_for(int dx, int dy) {
     return keys[dy + 1][dx + 1];
 }
 
-inline int sign(int v) {
-    return v > 0 ? 1 : v < 0 ? -1 : 0;
-}
-inline int chebyshev(int dx, int dy) {
-    return std::max(std::abs(dx), std::abs(dy));
-}
-inline bool in_line(int dx, int dy) {
-    return dx == 0 || dy == 0 || std::abs(dx) == std::abs(dy);
-}
+inline int sign(int v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
+inline int chebyshev(int dx, int dy) { return std::max(std::abs(dx), std::abs(dy)); }
+inline bool in_line(int dx, int dy) { return dx == 0 || dy == 0 || std::abs(dx) == std::abs(dy); }
 
 // A step that moves the world without striking anything or walking into fire.
 inline bool safe_step(int sx, int sy) {
@@ -43,8 +37,7 @@ class Player {
     explicit Player(HeadlessTerminal& t) : terminal(t) {}
 
     int next_key() {
-        if (game.boss_mode == 1 && game.archmage->kind == KIND_DEAD)
-            return 'x';  // after the victory
+        if (game.boss_mode == 1 && game.archmage->kind == KIND_DEAD) return 'x';  // after the victory
         if (game.shortcut_stage == 0) return control_key('E');
         if (game.shortcut_stage == 1) return control_key('O');
         if (game.boss_mode == 0 && game.kill_count < 76) return control_key('X');
@@ -52,8 +45,7 @@ class Player {
         const Creature* nearest = nullptr;
         for (const Creature* m = game.monsters; m != nullptr; m = m->next)
             if (m->kind != KIND_DEAD && in_bounds(m->x, m->y) &&
-                (nearest == nullptr ||
-                 chebyshev(m->x - 39, m->y - 9) < chebyshev(nearest->x - 39, nearest->y - 9)))
+                (nearest == nullptr || chebyshev(m->x - 39, m->y - 9) < chebyshev(nearest->x - 39, nearest->y - 9)))
                 nearest = m;
         return nearest != nullptr ? engage(nearest->x - 39, nearest->y - 9) : engage(20, 0);
     }
@@ -74,8 +66,7 @@ class Player {
             int nx = ax - DIR_DX[k];
             int ny = ay - DIR_DY[k];
             int nd = chebyshev(nx, ny);
-            int score = -std::abs(nd - 3) * 10 - (nd < 2 ? 100 : 0) +
-                        (in_line(nx, ny) && nd >= 2 && nd <= 3 ? 50 : 0);
+            int score = -std::abs(nd - 3) * 10 - (nd < 2 ? 100 : 0) + (in_line(nx, ny) && nd >= 2 && nd <= 3 ? 50 : 0);
             if (score > best_score) {
                 best_score = score;
                 best_key = key_for(DIR_DX[k], DIR_DY[k]);

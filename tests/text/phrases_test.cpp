@@ -1,3 +1,5 @@
+#include "text/phrases.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -5,7 +7,6 @@
 
 #include "game/random.h"
 #include "support/test_support.h"
-#include "text/phrases.h"
 #include "text/tables.h"
 
 namespace {
@@ -287,8 +288,7 @@ TEST_F(MakeArchmageShout, EveryWordComesOutWholeAndRearranged) {
         ASSERT_EQ(shout.size(), word.size() + 14) << entry;
         EXPECT_EQ(shout.substr(0, name_open.size()), name_open) << entry;
         EXPECT_EQ(shout.substr(shout.size() - close.size()), close) << entry;
-        EXPECT_EQ(sorted_units(shout.substr(name_open.size(), word.size())), sorted_units(word))
-            << entry;
+        EXPECT_EQ(sorted_units(shout.substr(name_open.size(), word.size())), sorted_units(word)) << entry;
     }
 }
 

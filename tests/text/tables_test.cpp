@@ -1,3 +1,5 @@
+#include "text/tables.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -5,7 +7,6 @@
 
 #include "support/test_support.h"
 #include "text/encoding.h"
-#include "text/tables.h"
 
 namespace {
 
@@ -107,8 +108,7 @@ TEST_F(TextTables, SingleByteCharactersOnlyWhereTheTextsHaveDigitsLettersOrToken
     for (int i = 0; KILL_STORY[i] != nullptr; ++i)
         EXPECT_EQ(single_byte_characters(KILL_STORY[i]) > 0, listed(story_with_ascii, i)) << i;
     for (int i = 0; PHRASE_TEMPLATES[i] != nullptr; ++i)
-        EXPECT_EQ(single_byte_characters(PHRASE_TEMPLATES[i]) > 0, listed(templates_with_ascii, i))
-            << i;
+        EXPECT_EQ(single_byte_characters(PHRASE_TEMPLATES[i]) > 0, listed(templates_with_ascii, i)) << i;
     for (TextList list : {CREATURE_NAMES, DESCRIPTORS, MAGIC_WORDS})
         for (int i = 0; list[i] != nullptr; ++i) EXPECT_EQ(single_byte_characters(list[i]), 0);
 }

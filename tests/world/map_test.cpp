@@ -1,4 +1,6 @@
 // The terrain palette, regeneration of the map, bounds and scorching.
+#include "world/map.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -6,7 +8,6 @@
 #include "creatures/creature.h"
 #include "game/random.h"
 #include "support/test_support.h"
-#include "world/map.h"
 
 namespace {
 

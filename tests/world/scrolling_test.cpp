@@ -1,5 +1,7 @@
 // A step of the player: the world shifts, new ground comes in at the edge
 // walked towards, monsters and scrolls may appear there, fire kills.
+#include "world/scrolling.h"
+
 #include <string>
 #include <vector>
 
@@ -11,7 +13,6 @@
 #include "screen/messages.h"
 #include "support/test_support.h"
 #include "world/map.h"
-#include "world/scrolling.h"
 
 namespace {
 

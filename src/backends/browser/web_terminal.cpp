@@ -6,6 +6,8 @@
 #include "screen/console.h"
 #include "text/encoding.h"
 
+// The bodies are JavaScript, which the C++ formatter would break.
+// clang-format off
 // The page's side of the terminal (web/page.js).
 EM_JS(void, page_show_screen, (const uint32_t* cells, int count), {
     Module.drowselShow(HEAPU32.subarray(cells >> 2, (cells >> 2) + count));
@@ -20,6 +22,7 @@ EM_JS(void, page_key_wait, (int wait, int row, int col), { Module.drowselKeyWait
 // A key the watcher has already typed, or -1, without waiting.
 EM_JS(int, page_typed_key, (), { return Module.drowselTypedKey(); });
 EM_JS(void, page_status_line, (const char* text), { Module.drowselStatus(UTF8ToString(text)); });
+// clang-format on
 
 namespace {
 

@@ -11,9 +11,9 @@
 // test compares them with these.
 constexpr int CELL_UNICODE_SHIFT = 8;
 constexpr int CELL_SHAPE_SHIFT = 4;
-constexpr uint32_t CELL_SINGLE = 0;  // one column
-constexpr uint32_t CELL_WIDE = 1;    // a double-byte character over this and the next cell
-constexpr uint32_t CELL_COVERED = 2; // the right half of the wide character before it
+constexpr uint32_t CELL_SINGLE = 0;   // one column
+constexpr uint32_t CELL_WIDE = 1;     // a double-byte character over this and the next cell
+constexpr uint32_t CELL_COVERED = 2;  // the right half of the wide character before it
 constexpr uint32_t cell_code(unsigned unicode, uint32_t shape, int colour) {
     return unicode << CELL_UNICODE_SHIFT | shape << CELL_SHAPE_SHIFT |
            (static_cast<uint32_t>(colour) & ((1u << CELL_SHAPE_SHIFT) - 1));

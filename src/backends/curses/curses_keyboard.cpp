@@ -31,6 +31,8 @@ extern "C" void note_continued(int) { continued = 1; }
 static_assert(KEY_DOWN == KEY_CODE_DOWN && KEY_UP == KEY_CODE_UP && KEY_LEFT == KEY_CODE_LEFT &&
               KEY_RIGHT == KEY_CODE_RIGHT);
 int game_key(int key) {
+    // A key table: the keys of one meaning share a line.
+    // clang-format off
     switch (key) {
         case KEY_DOWN: return KEY_CODE_DOWN;
         case KEY_UP: return KEY_CODE_UP;
@@ -43,6 +45,7 @@ int game_key(int key) {
         case KEY_C3: case KEY_NPAGE: return '3';
         default: return key;
     }
+    // clang-format on
 }
 
 // The bytes that follow an Escape, as curses gives them.
@@ -79,8 +82,7 @@ Wait wait_for_input(int timeout_ms) {
 // outside it, so the size is checked after every signal.
 bool size_changed() {
     winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0)
-        return false;
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return false;
     if (size.ws_row == LINES && size.ws_col == COLS) return false;
     resizeterm(size.ws_row, size.ws_col);
     return true;
@@ -89,8 +91,7 @@ bool size_changed() {
 // Milliseconds left until `deadline`; -1 (no limit) without one.
 int time_left(bool limited, std::chrono::steady_clock::time_point deadline) {
     if (!limited) return -1;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 

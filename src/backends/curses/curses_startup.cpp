@@ -58,8 +58,8 @@ void check_converter(const char* to, const char* from) {
         return;
     }
     out_of_memory_if_so(errno);
-    std::string reason = std::string("this system's iconv has no CP932 converter (") + from +
-                         " to " + to + "), so the game's Japanese texts cannot be shown";
+    std::string reason = std::string("this system's iconv has no CP932 converter (") + from + " to " + to +
+                         "), so the game's Japanese texts cannot be shown";
     refuse_to_run(reason.c_str(), EXIT_NO_CP932);
 }
 
@@ -74,8 +74,7 @@ bool has_flag(const char* name) { return tigetflag(const_cast<char*>(name)) > 0;
 // it can be wrong gets its own line.
 void check_terminal_type() {
     std::string term = terminal_type();
-    if (term.empty()) refuse_to_run("TERM is not set, so the terminal type is unknown",
-                                    EXIT_UNUSABLE_TERMINAL);
+    if (term.empty()) refuse_to_run("TERM is not set, so the terminal type is unknown", EXIT_UNUSABLE_TERMINAL);
     int result = 0;
     errno = 0;
     int outcome = OK;
@@ -85,15 +84,14 @@ void check_terminal_type() {
     }
     if (outcome != OK) {
         out_of_memory_if_so(errno);
-        std::string reason = result == -1 ? "no terminal description database was found"
-                                          : "unknown terminal type '" + term + "'";
+        std::string reason =
+            result == -1 ? "no terminal description database was found" : "unknown terminal type '" + term + "'";
         refuse_to_run(reason.c_str(), EXIT_UNUSABLE_TERMINAL);
     }
     bool usable = has_string("cup") && !has_flag("gn") && !has_flag("hc");
     del_curterm(cur_term);
     if (!usable) {
-        std::string reason =
-            "terminal type '" + term + "' cannot move the cursor";
+        std::string reason = "terminal type '" + term + "' cannot move the cursor";
         refuse_to_run(reason.c_str(), EXIT_UNUSABLE_TERMINAL);
     }
 }
@@ -171,8 +169,7 @@ void start_curses() {
     }
     if (screen == nullptr) {
         out_of_memory_if_so(errno);
-        std::string reason = "curses could not start on terminal type '" +
-                             std::string(terminal_type()) + "'";
+        std::string reason = "curses could not start on terminal type '" + std::string(terminal_type()) + "'";
         refuse_to_run(reason.c_str(), EXIT_UNUSABLE_TERMINAL);
     }
     terminal_taken(STDIN_FILENO, shell_modes, terminal_output, reset_sequence());

@@ -26,10 +26,10 @@
 #include "backends/curses/curses_startup.h"
 #include "backends/curses/curses_wide_overlay.h"
 #include "backends/curses/rendition_filter.h"
-#include "screen/screen_buffer.h"
 #include "backends/curses/terminal_glyphs.h"
 #include "backends/curses/terminal_restore.h"
 #include "backends/curses/width_probe.h"
+#include "screen/screen_buffer.h"
 
 namespace {
 
@@ -76,16 +76,11 @@ class CursesTerminal : public Terminal {
         shown_ = &screen;
         KeyRead read = read_keyboard(timeout_ms);
         switch (read.event) {
-            case KeyEvent::key:
-                return read.key;
+            case KeyEvent::key: return read.key;
             case KeyEvent::resized:
-            case KeyEvent::resumed:
-                draw(screen, true);
-                return -1;
-            case KeyEvent::timeout:
-                return -1;
-            case KeyEvent::gone:
-                break;
+            case KeyEvent::resumed: draw(screen, true); return -1;
+            case KeyEvent::timeout: return -1;
+            case KeyEvent::gone: break;
         }
         refuse_to_run("the keyboard is gone (standard input was closed)", EXIT_UNUSABLE_TERMINAL);
     }
@@ -153,8 +148,8 @@ class CursesTerminal : public Terminal {
     void show_size_notice() {
         if (rows_ < 1) return;
         char notice[96];
-        int length = std::snprintf(notice, sizeof notice, "Terminal is %dx%d; Drowsel needs %dx%d",
-                                   cols_, rows_, SCREEN_COLS, SCREEN_ROWS);
+        int length = std::snprintf(notice, sizeof notice, "Terminal is %dx%d; Drowsel needs %dx%d", cols_, rows_,
+                                   SCREEN_COLS, SCREEN_ROWS);
         put_banner(rows_ - 1, notice, length);
     }
 

@@ -12,9 +12,7 @@
 class WideOverlay {
    public:
     void clear() { chars_.clear(); }
-    void add(int row, int col, wchar_t wc, const Style& style) {
-        chars_.push_back({row, col, wc, style});
-    }
+    void add(int row, int col, wchar_t wc, const Style& style) { chars_.push_back({row, col, wc, style}); }
     // Writes the characters; call right after a refresh.
     void write_after_refresh() const;
 

@@ -76,8 +76,7 @@ TerminalGlyphs::Glyph TerminalGlyphs::convert(const unsigned char* bytes, int le
     size_t out_left = sizeof out_chars;
     iconv(converter_, nullptr, nullptr, nullptr, nullptr);
     size_t result = iconv(converter_, &in, &in_left, &out, &out_left);
-    if (result == static_cast<size_t>(-1) || in_left != 0 ||
-        out_left != sizeof out_chars - sizeof(wchar_t))
+    if (result == static_cast<size_t>(-1) || in_left != 0 || out_left != sizeof out_chars - sizeof(wchar_t))
         return glyph;  // not a character of CP932, or more than one
     wchar_t wc = out_chars[0];
 

@@ -14,9 +14,8 @@ namespace {
 
 // Signals that end the process by default and may come while the screen is
 // up. Job control (TSTP, CONT) and resizes are curses' own business.
-constexpr int FATAL_SIGNALS[] = {SIGTERM, SIGHUP,  SIGINT,  SIGQUIT, SIGPIPE, SIGABRT,
-                                 SIGSEGV, SIGBUS,  SIGFPE,  SIGILL,  SIGUSR1, SIGUSR2,
-                                 SIGALRM, SIGXCPU, SIGXFSZ};
+constexpr int FATAL_SIGNALS[] = {SIGTERM, SIGHUP, SIGINT,  SIGQUIT, SIGPIPE, SIGABRT, SIGSEGV, SIGBUS,
+                                 SIGFPE,  SIGILL, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGXFSZ};
 
 // Everything the handler reads is written before the terminal is marked as
 // taken, and never changes afterwards.

@@ -20,8 +20,7 @@ void install_fatal_signal_handlers();
 // Records how to give the terminal back: `input_fd` gets `shell_modes` again
 // and loses its typed-ahead keys, `output_fd` receives `reset_bytes` (kept
 // up to 255 bytes).
-void terminal_taken(int input_fd, const termios& shell_modes, int output_fd,
-                     std::string_view reset_bytes);
+void terminal_taken(int input_fd, const termios& shell_modes, int output_fd, std::string_view reset_bytes);
 
 // Whether the terminal is taken and not yet given back.
 bool terminal_is_taken();

@@ -46,14 +46,12 @@ bool ambiguous_characters_wide(int input_fd, int output_fd) {
     // The probe is rubbed out after the questions and the cursor put back
     // at the start of the row, where curses believes it is.
     std::string request = "\r" + std::string(encoded, length) + "\x1b[6n\x1b[c\r  \r";
-    if (write(output_fd, request.data(), request.size()) != static_cast<ssize_t>(request.size()))
-        return false;
+    if (write(output_fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return false;
 
     std::string answer;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ANSWER_WAIT_MS);
     while (!attributes_answered(answer)) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         pollfd terminal{input_fd, POLLIN, 0};
         if (poll(&terminal, 1, static_cast<int>(left.count())) <= 0) continue;

@@ -19,11 +19,11 @@ class HeadlessTerminal : public Terminal {
     void show_status_line(const char* ascii) override { status_line = ascii; }
     void shutdown() override { ++shutdowns; }
 
-    std::deque<int> keys;                    // read first
-    std::function<int()> key_source;         // then asked for more
-    std::function<void(const ScreenBuffer&)> on_key_wait;  // sees each wait
+    std::deque<int> keys;                                    // read first
+    std::function<int()> key_source;                         // then asked for more
+    std::function<void(const ScreenBuffer&)> on_key_wait;    // sees each wait
     std::function<void(const ScreenBuffer&)> on_timed_wait;  // sees each wait with a time limit
-    std::deque<int> timed_keys;              // for read_key_within
+    std::deque<int> timed_keys;                              // for read_key_within
     std::string status_line;
     long refresh_count = 0;
     long full_repaints = 0;

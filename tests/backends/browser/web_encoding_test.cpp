@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "text/encoding.h"
 #include "backends/browser/cp932_table.h"
+#include "text/encoding.h"
 
 namespace {
 
@@ -46,7 +46,8 @@ TEST(WebEncoding, EveryCharacterConvertsAsIconvConvertsIt) {
         if (!is_cp932_lead_byte(static_cast<unsigned char>(lead))) continue;
         for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
             std::string expected = iconv_of(from_cp932_iconv, {static_cast<char>(lead), static_cast<char>(trail)});
-            unsigned shown = cp932_double_to_unicode(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+            unsigned shown =
+                cp932_double_to_unicode(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
             if ((shown == 0 ? "" : utf8_of(shown)) != expected && ++wrong < 5)
                 ADD_FAILURE() << std::hex << lead << " " << trail;
         }

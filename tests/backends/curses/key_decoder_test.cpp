@@ -31,21 +31,21 @@ struct Case {
 
 TEST(KeyDecoder, SequencesAreReadWholeAndKeypadKeysGiveTheirDigits) {
     const Case cases[] = {
-        {{}, 27, {}},                             // Escape alone
-        {{27, 'x'}, 27, {27, 'x'}},               // Escape twice: the second stays
+        {{}, 27, {}},                                // Escape alone
+        {{27, 'x'}, 27, {27, 'x'}},                  // Escape twice: the second stays
         {{'[', '1', '~', 'l'}, UNBOUND_KEY, {'l'}},  // Home as tmux sends it
         {{'[', '1', '2', ';', '5', '~'}, UNBOUND_KEY, {}},
         {{'[', '[', 'B', 'l'}, UNBOUND_KEY, {'l'}},  // F2 on the Linux console
         {{'[', 'A'}, KEY_CODE_UP, {}},
         {{'[', '1', '\r'}, UNBOUND_KEY, {'\r'}},  // cut short: Enter is a key of its own
         {{'[', '1'}, UNBOUND_KEY, {}},
-        {{'O', 'q'}, '1', {}},                    // application keypad
+        {{'O', 'q'}, '1', {}},  // application keypad
         {{'O', 'y'}, '9', {}},
         {{'O', 'u'}, '5', {}},
         {{'O', 'M'}, 13, {}},
-        {{'O', 'Q', 'l'}, UNBOUND_KEY, {'l'}},    // F2 as SS3
-        {{'q', 'Q'}, UNBOUND_KEY, {'Q'}},         // Alt-q
-        {{'O'}, UNBOUND_KEY, {}},                 // Alt-O
+        {{'O', 'Q', 'l'}, UNBOUND_KEY, {'l'}},  // F2 as SS3
+        {{'q', 'Q'}, UNBOUND_KEY, {'Q'}},       // Alt-q
+        {{'O'}, UNBOUND_KEY, {}},               // Alt-O
     };
     for (const Case& c : cases) {
         ScriptedKeys keys(c.after_escape);

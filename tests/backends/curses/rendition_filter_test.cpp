@@ -79,16 +79,21 @@ TEST(RenditionFilter, WhatItDoesNotUnderstandPassesAndIsForgotten) {
     EXPECT_EQ(shorten_renditions("\x1b[31;40ma\x1b[38;2;1;2;3mb\x1b[31m\x1b[40mc"),
               "\x1b[31;40ma\x1b[38;2;1;2;3mb\x1b[31;40mc");
     // A cursor restored brings its own rendition back.
-    EXPECT_EQ(shorten_renditions("\x1b[31ma\x1b" "8\x1b[31mb"), "\x1b[31ma\x1b" "8\x1b[31mb");
+    EXPECT_EQ(shorten_renditions("\x1b[31ma\x1b"
+                                 "8\x1b[31mb"),
+              "\x1b[31ma\x1b"
+              "8\x1b[31mb");
 }
 
 // Whatever rendition the terminal is in when a refresh starts, every
 // character comes out as curses' own bytes would draw it.
 TEST(RenditionFilter, EveryCharacterKeepsItsRendition) {
     const std::vector<std::string> pieces = {
-        "\x1b[m", "\x1b(B\x1b[m", "\x1b[0;1m", "\x1b[0;2m", "\x1b[0;7m", "\x1b[0;10;1m", "\x1b[31m",
-        "\x1b[40m", "\x1b[97m", "\x1b[39;49m", "\x1b[1m", "\x1b[2m", "\x1b[7m", "\x1b[22m", "\x1b[27m",
-        "\x1b[38;5;200m", "\x1b[48;5;17m", "\x1b[m\x0f", "\x0e", "\x1b(0", "\x1b[H", "\x1b[2d", "\r", "x", "y"};
+        "\x1b[m",         "\x1b(B\x1b[m",  "\x1b[0;1m",  "\x1b[0;2m", "\x1b[0;7m",
+        "\x1b[0;10;1m",   "\x1b[31m",      "\x1b[40m",   "\x1b[97m",  "\x1b[39;49m",
+        "\x1b[1m",        "\x1b[2m",       "\x1b[7m",    "\x1b[22m",  "\x1b[27m",
+        "\x1b[38;5;200m", "\x1b[48;5;17m", "\x1b[m\x0f", "\x0e",      "\x1b(0",
+        "\x1b[H",         "\x1b[2d",       "\r",         "x",         "y"};
     const Drawn starts[] = {Drawn{}, Drawn{94, 44, true, false, true, '0', '\x0e'},
                             Drawn{1017, 1003, false, true, false, 'B', '\x0f'}};
     std::mt19937 random(14);

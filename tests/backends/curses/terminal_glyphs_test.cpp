@@ -33,8 +33,7 @@ class TerminalGlyphsTest : public ::testing::Test {
 };
 
 // The drawn characters, as (column, character, width), up to `col_limit`.
-std::vector<std::tuple<int, wchar_t, int>> drawn(const std::vector<DrawnChar>& row,
-                                                  int col_limit) {
+std::vector<std::tuple<int, wchar_t, int>> drawn(const std::vector<DrawnChar>& row, int col_limit) {
     std::vector<std::tuple<int, wchar_t, int>> out;
     for (const DrawnChar& d : row)
         if (d.col < col_limit) out.emplace_back(d.col, d.wc, d.width);
@@ -64,9 +63,9 @@ TEST_F(TerminalGlyphsTest, NarrowDoubleByteCharactersArePaddedWithASpace) {
     use_locale("C.UTF-8");
     // ― “ ” … are one column wide in UTF-8 but two bytes in CP932.
     auto row = layout(to_cp932("―“”…x"));
-    std::vector<std::tuple<int, wchar_t, int>> want = {
-        {0, L'\u2015', 1}, {1, L' ', 1}, {2, L'\u201C', 1}, {3, L' ', 1}, {4, L'\u201D', 1},
-        {5, L' ', 1},      {6, L'\u2026', 1}, {7, L' ', 1}, {8, L'x', 1}};
+    std::vector<std::tuple<int, wchar_t, int>> want = {{0, L'\u2015', 1}, {1, L' ', 1},      {2, L'\u201C', 1},
+                                                       {3, L' ', 1},      {4, L'\u201D', 1}, {5, L' ', 1},
+                                                       {6, L'\u2026', 1}, {7, L' ', 1},      {8, L'x', 1}};
     EXPECT_EQ(drawn(row, 9), want);
 
     // A terminal that draws them two columns wide gets them unpadded.
@@ -80,8 +79,7 @@ TEST_F(TerminalGlyphsTest, CodePage932NotShiftJisDecidesTheCharacters) {
     use_locale("C.UTF-8");
     // 0x815C is the horizontal bar in CP932; backslash and tilde stay ASCII.
     auto row = layout("\x81\x5C\\~");
-    std::vector<std::tuple<int, wchar_t, int>> want = {
-        {0, L'\u2015', 1}, {1, L' ', 1}, {2, L'\\', 1}, {3, L'~', 1}};
+    std::vector<std::tuple<int, wchar_t, int>> want = {{0, L'\u2015', 1}, {1, L' ', 1}, {2, L'\\', 1}, {3, L'~', 1}};
     EXPECT_EQ(drawn(row, 4), want);
 }
 
