@@ -3,10 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
+
+// Hands the reader one byte a call, as a slow pipe would.
+RecordingReader::Source byte_at_a_time_source(const std::string& bytes) {
+    auto at = std::make_shared<std::size_t>(0);
+    return [&bytes, at](char* into, std::size_t) -> long {
+        if (*at == bytes.size()) return 0;
+        into[0] = bytes[(*at)++];
+        return 1;
+    };
+}
 
 std::vector<Record> read_all(RecordingReader& reader, RecordingStatus& last) {
     std::vector<Record> records;
@@ -20,14 +31,7 @@ TEST(RecordingFormat, ReadsBackWhatWasWrittenWholeOrAByteAtATime) {
     std::string bytes = encode_header(written) + encode_key_record(0, 0) + encode_key_record(4095, 0xffffffffu) +
                         encode_key_record(259, 0x0012abcdu) + encode_end_record(0x80000000u);
     EXPECT_EQ(bytes.rfind("drowsel-recording 1\ngame 1.2.3-rc1\nseed 4294967295\nk 0 00000000\n", 0), 0u);
-    std::string_view view(bytes);
-    std::size_t at = 0;
-    RecordingReader::Source one_at_a_time = [&](char* into, std::size_t) -> long {
-        if (at == view.size()) return 0;
-        *into = view[at++];
-        return 1;
-    };
-    for (RecordingReader::Source source : {memory_source(bytes), one_at_a_time}) {
+    for (RecordingReader::Source source : {memory_source(bytes), byte_at_a_time_source(bytes)}) {
         RecordingReader reader(source);
         RecordingHeader header;
         ASSERT_EQ(reader.read_header(header), RecordingStatus::ok);
@@ -54,14 +58,7 @@ TEST(RecordingFormat, TheHeaderMayNameTheLanguageAndOlderHeadersStillRead) {
     const std::string unnamed = encode_header({RECORDING_FORMAT_VERSION, "1.0.0", 7}) + tail;
     EXPECT_EQ(unnamed.find("lang"), std::string::npos);
     for (const std::string& bytes : {named, unnamed, encode_header(english), encode_header({1, "1.0.0", 7})}) {
-        std::string_view view(bytes);
-        std::size_t at = 0;
-        RecordingReader::Source one_at_a_time = [&](char* into, std::size_t) -> long {
-            if (at == view.size()) return 0;
-            *into = view[at++];
-            return 1;
-        };
-        for (RecordingReader::Source source : {memory_source(bytes), one_at_a_time}) {
+        for (RecordingReader::Source source : {memory_source(bytes), byte_at_a_time_source(bytes)}) {
             RecordingReader reader(source);
             RecordingHeader header;
             ASSERT_EQ(reader.read_header(header), RecordingStatus::ok) << bytes;

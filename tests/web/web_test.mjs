@@ -402,22 +402,27 @@ try {
     fail('the recording downloaded from the page is not the headless game\'s');
   }
 
-  // The won game, replayed from its link at full pace ("+" four times).
-  await page.goto(`${origin}/?replay=victory.rec`);
-  await page.evaluate(() => {
-    window.endingPages = [];
-    window.drowsel.onShow = () => {
-      const grid = window.drowsel.grid();
-      const last = window.endingPages[window.endingPages.length - 1];
-      if (grid[4].map((c) => c[0]).join('').includes('YOU HAVE SLAIN') && JSON.stringify(grid) !== JSON.stringify(last)) {
-        window.endingPages.push(grid);
-      }
-    };
-  });
-  for (let i = 0; i < 4; i++) await page.keyboard.press('+');
-  await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent),
-    null, { timeout: 120000 });
-  const shownPages = await page.evaluate(() => window.endingPages);
+  // The won game, replayed from its link at full pace ("+" four times):
+  // the ending pages it shows.
+  async function replayedEndingPages(name) {
+    await page.goto(`${origin}/?replay=${name}`);
+    await page.evaluate(() => {
+      window.endingPages = [];
+      window.drowsel.onShow = () => {
+        const grid = window.drowsel.grid();
+        const last = window.endingPages[window.endingPages.length - 1];
+        if (grid[4].map((c) => c[0]).join('').includes('YOU HAVE SLAIN') &&
+            JSON.stringify(grid) !== JSON.stringify(last)) {
+          window.endingPages.push(grid);
+        }
+      };
+    });
+    for (let i = 0; i < 4; i++) await page.keyboard.press('+');
+    await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent),
+      null, { timeout: 120000 });
+    return page.evaluate(() => window.endingPages);
+  }
+  const shownPages = await replayedEndingPages('victory.rec');
   if (shownPages.length !== 7) fail(`the replay showed ${shownPages.length} ending pages, not 7`);
   shownPages.forEach((grid, i) => compareGrids(grid, endingPages[i], `ending page ${i + 1} of the replay`));
   await page.keyboard.press('Space');
@@ -425,21 +430,7 @@ try {
 
   // The recording that names English replays in English: the same ending
   // pages but for their three story lines, and the switch shows English.
-  await page.goto(`${origin}/?replay=victory-en.rec`);
-  await page.evaluate(() => {
-    window.endingPages = [];
-    window.drowsel.onShow = () => {
-      const grid = window.drowsel.grid();
-      const last = window.endingPages[window.endingPages.length - 1];
-      if (grid[4].map((c) => c[0]).join('').includes('YOU HAVE SLAIN') && JSON.stringify(grid) !== JSON.stringify(last)) {
-        window.endingPages.push(grid);
-      }
-    };
-  });
-  for (let i = 0; i < 4; i++) await page.keyboard.press('+');
-  await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent),
-    null, { timeout: 120000 });
-  const englishPages = await page.evaluate(() => window.endingPages);
+  const englishPages = await replayedEndingPages('victory-en.rec');
   if (englishPages.length !== 7) fail(`the English replay showed ${englishPages.length} ending pages, not 7`);
   const storyRows = (grid) => grid.slice(8, 11).map((r) => r.map((c) => c[0]).join('').trim()).join('|');
   englishPages.forEach((grid, i) => compareGrids(grid.map((r, row) => (row >= 8 && row <= 10 ? endingPages[i][row] : r)),
