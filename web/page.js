@@ -239,6 +239,9 @@
     screenEl.style.setProperty('--ch', (Math.floor(cw * 220) / 100) + 'px');
   }
   window.addEventListener('resize', fit);
+  // The controls beside the screen change with what the game waits for,
+  // and the stage with them: the cells follow the stage's own size.
+  if (window.ResizeObserver) new ResizeObserver(fit).observe(stageEl);
   if (window.visualViewport) window.visualViewport.addEventListener('resize', fit);
   page.fit = fit;
   zoomButton.addEventListener('click', () => {

@@ -7,7 +7,7 @@
 // Then the page's faults (refused seeds and replays, the help, Tab, leaving
 // a game), a reload with the network off, and in a phone with touch: a
 // game and the won game played by taps must record what the same keys
-// record, and every size must fit its viewport.
+// record, and in play every size must fit its viewport both ways.
 //   node web_test.mjs --source DIR --web-build DIR --dump DUMP_SCREENS
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -309,23 +309,34 @@ async function touchGame() {
     fail('the won game by taps is not the won game by keys');
   }
 
-  for (const [width, height] of [[320, 568], [390, 844], [844, 390], [768, 1024], [1280, 800]]) {
+  for (const [width, height] of [[320, 568], [390, 844], [844, 390], [768, 1024], [1280, 800], [1366, 768]]) {
     await page.setViewportSize({ width, height });
     await page.goto(`${origin}/?seed=${SEED}`);
     await page.waitForFunction(() => window.drowsel.waits >= 1);
-    await page.keyboard.press('Space');
-    await page.waitForFunction(() => window.drowsel.waits >= 2);
+    // In play, with the play controls shown: the whole grid (row 0 too) and
+    // every control inside the viewport, and nothing scrolled.
+    while ((await page.evaluate(() => window.drowsel.keyWait.wait)) !== 'command') {
+      const waits = await page.evaluate(() => window.drowsel.waits);
+      await page.keyboard.press('Space');
+      await page.waitForFunction((n) => window.drowsel.waits > n, waits);
+    }
     const fit = await page.evaluate(() => {
-      const s = document.getElementById('screen').getBoundingClientRect();
+      const s = window.drowsel.cell(0, 0).getBoundingClientRect();
+      const end = window.drowsel.cell(22, 79).getBoundingClientRect();
+      const st = document.getElementById('stage').getBoundingClientRect();
       const m = document.getElementById('message');
       const px = (e) => parseFloat(getComputedStyle(e).fontSize);
-      return { overflow: document.documentElement.scrollWidth > document.documentElement.clientWidth,
-        screen: [s.left, s.top, s.right, s.bottom],
+      const out = [...document.querySelectorAll('#stage, #side *')].map((c) => c.getBoundingClientRect()).filter((c) =>
+        c.width > 0 && (c.left < 0 || c.top < 0 || c.right > innerWidth + 0.5 || c.bottom > innerHeight + 0.5));
+      const d = document.documentElement;
+      return { overflow: d.scrollWidth > d.clientWidth || d.scrollHeight > d.clientHeight || scrollY || out.length,
+        // How far the grid stands inside the stage (the viewport less the
+        // controls and the message line) on each side.
+        screen: [s.left - st.left, s.top - st.top, st.right - end.right, st.bottom - end.bottom],
         message: m.hidden ? px(document.getElementById('screen')) : px(m),
         messageText: m.hidden ? '' : m.textContent };
     });
-    const [l, t, r, b] = fit.screen;
-    if (fit.overflow || l < 0 || t < 0 || r > width + 0.5 || b > height + 0.5 || fit.message < 12) {
+    if (fit.overflow || fit.screen.some((inside) => inside < -0.5) || fit.message < 12) {
       fail(`at ${width}x${height}: ${JSON.stringify(fit)}`);
     }
   }
