@@ -346,7 +346,7 @@ async function touchGame() {
   await button('Closer').tap();
   const view = await page.evaluate(() => {
     const stage = document.getElementById('stage').getBoundingClientRect();
-    const cells = [...document.querySelectorAll('#screen span')].slice(80, 160).map((s) => s.getBoundingClientRect());
+    const cells = [...Array(80).keys()].map((c) => window.drowsel.cell(1, c).getBoundingClientRect());
     const seen = cells.filter((c) => c.left >= stage.left - 0.5 && c.right <= stage.right + 0.5).length;
     const p = cells[39];
     return { seen, off: Math.abs((p.left + p.right) / 2 - (stage.left + stage.right) / 2) / p.width,
@@ -385,12 +385,20 @@ try {
       // Every drawn cell sits on its column, wide characters included, and
       // dark grey is the palette's.
       const misplaced = await page.evaluate(() => {
-        const spans = [...document.querySelectorAll('#screen span')];
-        const width = spans[1].getBoundingClientRect().left - spans[0].getBoundingClientRect().left;
-        return spans.filter((s, i) => !s.hidden &&
-          Math.abs(s.getBoundingClientRect().left - spans[0].getBoundingClientRect().left - (i % 80) * width) > 0.5 ||
-          (s.style.gridColumn.includes('span 2') &&
-            Math.abs(s.getBoundingClientRect().width - 2 * width) > 0.5)).length;
+        const grid = window.drowsel.grid();
+        const box = (r, c) => window.drowsel.cell(r, c).getBoundingClientRect();
+        const screen = document.getElementById('screen').getBoundingClientRect();
+        const width = screen.width / 80;
+        let off = 0;
+        for (let r = 0; r < grid.length; r++) {
+          for (let c = 0; c < 80; c++) {
+            if (grid[r][c][0] === '') continue;
+            const wide = c + 1 < 80 && grid[r][c + 1][0] === '';
+            if (Math.abs(box(r, c).left - screen.left - c * width) > 0.5 ||
+                (wide && Math.abs(box(r, c).width - 2 * width) > 0.5)) off++;
+          }
+        }
+        return off;
       });
       if (misplaced !== 0) fail(`${misplaced} cells off their columns`);
     }
