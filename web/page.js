@@ -266,7 +266,7 @@
     const small = (cw) => cw * 2 < 12;
     const size = (cols) => {
       const width = Math.min((stageEl.clientWidth - 4) / cols, (stageEl.clientHeight - 4) / (ROWS * 2.2));
-      return Math.max(2, Math.floor(width * 100) / 100);
+      return Math.max(2, Math.floor(width * 64) / 64);  // in the layout's own 1/64 px, so runs add up exactly
     };
     const upright = small(size(COLS)) && window.matchMedia('(orientation: portrait)').matches;
     const windowed = upright && closer;
@@ -277,16 +277,17 @@
     const cw = size(windowed ? WINDOW_COLS : COLS);
     screenEl.classList.toggle('windowed', windowed);
     screenEl.style.setProperty('--cw', cw + 'px');
-    screenEl.style.setProperty('--ch', (Math.floor(cw * 220) / 100) + 'px');
-    // A font whose single-width characters are not half its size wide
-    // (a machine's monospace font) is spaced to one cell a character.
+    screenEl.style.setProperty('--ch', (Math.floor(cw * 2.2 * 64) / 64) + 'px');
+    // Single-width characters not exactly half the font's size wide (a
+    // machine's monospace font, or the page's own by a fraction of a
+    // pixel) are spaced to one cell each, so no row drifts off its columns.
     const advance = probe.getBoundingClientRect().width / probe.textContent.length;
-    screenEl.style.setProperty('--ls', (advance > 0 ? Math.round((cw - advance) * 1000) / 1000 : 0) + 'px');
+    screenEl.style.setProperty('--ls', (advance > 0 ? cw - advance : 0) + 'px');
   }
   const probe = document.createElement('div');
   probe.className = 'probe';
   probe.setAttribute('aria-hidden', 'true');
-  probe.textContent = 'M'.repeat(40);
+  probe.textContent = 'M'.repeat(COLS);
   screenEl.appendChild(probe);
   if (document.fonts) document.fonts.addEventListener('loadingdone', fit);
   window.addEventListener('resize', fit);

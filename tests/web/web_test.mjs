@@ -384,7 +384,7 @@ try {
     if (i === 1) {
       // Every drawn cell sits on its column, wide characters included, and
       // dark grey is the palette's.
-      const misplaced = await page.evaluate(() => {
+      const offColumns = () => page.evaluate(() => {
         const grid = window.drowsel.grid();
         const box = (r, c) => window.drowsel.cell(r, c).getBoundingClientRect();
         const screen = document.getElementById('screen').getBoundingClientRect();
@@ -400,7 +400,12 @@ try {
         }
         return off;
       });
-      if (misplaced !== 0) fail(`${misplaced} cells off their columns`);
+      if ((await offColumns()) !== 0) fail(`${await offColumns()} cells off their columns`);
+      // And so in a machine's monospace font, its characters wider than half its size.
+      const style = await page.addStyleTag({ content: '#screen { font-family: monospace !important; }' });
+      await page.evaluate(() => window.drowsel.fit());
+      if ((await offColumns()) !== 0) fail(`${await offColumns()} cells off their columns in a monospace font`);
+      await page.evaluate((tag) => { tag.remove(); window.drowsel.fit(); }, style);
     }
     await page.keyboard.press(KEYS[i]);
   }
