@@ -1,5 +1,5 @@
-// The page around the game: draws the screen the game hands over as a grid
-// of cells, turns key presses into the key codes the game reads, keeps the
+// The page around the game: draws the screen the game hands over as text,
+// a line a row, turns key presses into the key codes the game reads, keeps the
 // run's recording for download, hands a recording to watch to the game, and
 // says when the game is over. Loaded before game.js, which finds its hooks
 // on Module; touch.js (the touch controls) and offline.js (the service
@@ -16,9 +16,67 @@
 
   const screenEl = document.getElementById('screen');
   const statusEl = document.getElementById('status');
-  const spans = [];
   const BLANK = 32 << CELL_UNICODE_SHIFT;  // a space in colour 0, as every cell starts
   const shown = new Uint32Array(COLS * ROWS).fill(BLANK);
+
+  // The screen is a line of text per row: each run of single-width
+  // characters in one colour is one span, each double-width character a span
+  // of its own, every span exactly as wide as its cells, so every character
+  // keeps its columns whatever font draws it.
+  const rowEls = [];
+  for (let r = 0; r < ROWS; r++) {
+    const row = document.createElement('div');
+    rowEls.push(row);
+    screenEl.appendChild(row);
+  }
+  const shapeOf = (v) => (v & ((1 << CELL_UNICODE_SHIFT) - 1)) >>> CELL_SHAPE_SHIFT;
+  const colourOf = (v) => v & ((1 << CELL_SHAPE_SHIFT) - 1);
+  const ESCAPED = { '&': '&amp;', '<': '&lt;', '>': '&gt;' };
+  const escape = (text) => text.replace(/[&<>]/g, (c) => ESCAPED[c]);
+  function rowHtml(cells, r) {
+    let html = '';
+    let run = '', runColour = -1, runCells = 0;
+    const endRun = () => {
+      if (runCells > 0) html += `<span class="c${runColour}">${escape(run)}</span>`;
+      run = '';
+      runCells = 0;
+    };
+    for (let c = 0; c < COLS; c++) {
+      const v = cells[r * COLS + c];
+      const shape = shapeOf(v);
+      if (shape === CELL_COVERED) continue;
+      const text = String.fromCharCode(v >>> CELL_UNICODE_SHIFT);
+      if (shape === CELL_WIDE) {
+        endRun();
+        html += `<span class="c${colourOf(v)} w">${escape(text)}</span>`;
+        continue;
+      }
+      if (colourOf(v) !== runColour) {
+        endRun();
+        runColour = colourOf(v);
+      }
+      run += text;
+      runCells++;
+    }
+    endRun();
+    return html;
+  }
+
+  // The span and the offset in it of a screen cell, or null for the right
+  // half of a double-width character.
+  function cellAt(row, col) {
+    let c = 0;
+    for (const span of rowEls[row].children) {
+      const cells = span.classList.contains('w') ? 2 : span.textContent.length;
+      if (col >= c + cells) {
+        c += cells;
+        continue;
+      }
+      if (!span.classList.contains('w')) return { span, at: col - c };
+      return col === c ? { span, at: 0 } : null;
+    }
+    return null;
+  }
 
   // Everything a test or a benchmark reads back from the page.
   const page = {
@@ -37,63 +95,44 @@
     seed: null,            // the seed of the world being played
     // Hands the game a key code as a key press would (touch controls).
     type(code, at) { giveKey(code, at === undefined ? performance.now() : at); },
-    // The span of a screen cell, to find where a cell is drawn.
-    cell(row, col) { return spans[row * COLS + col]; },
+    // A screen cell where it is drawn: its character and the box of its
+    // glyph in the page (the text of the left half for a double-width
+    // character's right half).
+    cell(row, col) {
+      let found = cellAt(row, col);
+      for (let c = col - 1; found === null && c >= 0; c--) found = cellAt(row, c);
+      const range = document.createRange();
+      range.setStart(found.span.firstChild, found.at);
+      range.setEnd(found.span.firstChild, found.at + 1);
+      return { textContent: range.toString(), getBoundingClientRect: () => range.getBoundingClientRect() };
+    },
     // The run in progress, which leaving the page would throw away.
     inProgress() { return !page.over && !page.watching && page.waits > 1; },
     // The screen as drawn: per row, [character, colour] for each cell; the
     // right half of a double-width character is ['', colour].
     grid() {
-      const rows = [];
-      for (let r = 0; r < ROWS; r++) {
-        const row = [];
-        for (let c = 0; c < COLS; c++) {
-          const span = spans[r * COLS + c];
-          row.push([span.hidden ? '' : span.textContent, Number(span.className.slice(1))]);
+      return rowEls.map((row) => {
+        const cells = [];
+        for (const span of row.children) {
+          const colour = Number(span.classList[0].slice(1));
+          for (const ch of span.textContent) cells.push([ch, colour]);
+          if (span.classList.contains('w')) cells.push(['', colour]);
         }
-        rows.push(row);
-      }
-      return rows;
+        return cells;
+      });
     },
   };
   window.drowsel = page;
 
-  const cells = document.createDocumentFragment();
-  for (let r = 0; r < ROWS; r++) {
-    for (let c = 0; c < COLS; c++) {
-      const span = document.createElement('span');
-      span.style.gridRow = String(r + 1);
-      span.style.gridColumn = String(c + 1);
-      span.className = 'c0';
-      span.textContent = ' ';
-      cells.appendChild(span);
-      spans.push(span);
-    }
-  }
-  screenEl.appendChild(cells);
-
-  // Each cell: Unicode, shape and colour (the game's cell code); only changed
-  // cells are touched.
+  // The game's cells: the cell code (Unicode, shape and colour) of each;
+  // only the rows that changed are drawn again, each in one go.
   function show(cells) {
-    for (let i = 0; i < cells.length; i++) {
-      const v = cells[i];
-      const was = shown[i];
-      if (v === was) continue;
-      shown[i] = v;
-      // Only what changed: a scrolling map changes most characters but
-      // few colours and almost no shapes.
-      const span = spans[i];
-      const shape = (v & ((1 << CELL_UNICODE_SHIFT) - 1)) >>> CELL_SHAPE_SHIFT;
-      const colour = v & ((1 << CELL_SHAPE_SHIFT) - 1);
-      if (colour !== (was & ((1 << CELL_SHAPE_SHIFT) - 1))) span.className = 'c' + colour;
-      if (shape !== (was & ((1 << CELL_UNICODE_SHIFT) - 1)) >>> CELL_SHAPE_SHIFT) {
-        span.hidden = shape === CELL_COVERED;
-        const col = (i % COLS) + 1;
-        span.style.gridColumn = shape === CELL_WIDE ? col + ' / span 2' : String(col);
-      }
-      if (shape !== CELL_COVERED && (v >>> CELL_UNICODE_SHIFT) !== (was >>> CELL_UNICODE_SHIFT)) {
-        span.firstChild.data = String.fromCharCode(v >>> CELL_UNICODE_SHIFT);  // the cell's own text node, kept
-      }
+    for (let r = 0; r < ROWS; r++) {
+      let same = true;
+      for (let i = r * COLS; i < (r + 1) * COLS && same; i++) same = cells[i] === shown[i];
+      if (same) continue;
+      shown.set(cells.subarray(r * COLS, (r + 1) * COLS), r * COLS);
+      rowEls[r].innerHTML = rowHtml(cells, r);
     }
     showMessageLine(cells);
     const now = performance.now();
@@ -106,6 +145,8 @@
     }
     if (page.onShow) page.onShow();
   }
+  // Every row starts blank, as the game's screen does.
+  for (let r = 0; r < ROWS; r++) rowEls[r].innerHTML = rowHtml(shown, r);
 
   // The message row again as a line of text of its own, readable where the
   // grid's cells are too small (a phone held upright).
@@ -225,7 +266,7 @@
     const small = (cw) => cw * 2 < 12;
     const size = (cols) => {
       const width = Math.min((stageEl.clientWidth - 4) / cols, (stageEl.clientHeight - 4) / (ROWS * 2.2));
-      return Math.max(2, Math.floor(width * 100) / 100);
+      return Math.max(2, Math.floor(width * 64) / 64);  // in the layout's own 1/64 px, so runs add up exactly
     };
     const upright = small(size(COLS)) && window.matchMedia('(orientation: portrait)').matches;
     const windowed = upright && closer;
@@ -236,9 +277,23 @@
     const cw = size(windowed ? WINDOW_COLS : COLS);
     screenEl.classList.toggle('windowed', windowed);
     screenEl.style.setProperty('--cw', cw + 'px');
-    screenEl.style.setProperty('--ch', (Math.floor(cw * 220) / 100) + 'px');
+    screenEl.style.setProperty('--ch', (Math.floor(cw * 2.2 * 64) / 64) + 'px');
+    // Single-width characters not exactly half the font's size wide (a
+    // machine's monospace font, or the page's own by a fraction of a
+    // pixel) are spaced to one cell each, so no row drifts off its columns.
+    const advance = probe.getBoundingClientRect().width / probe.textContent.length;
+    screenEl.style.setProperty('--ls', (advance > 0 ? cw - advance : 0) + 'px');
   }
+  const probe = document.createElement('div');
+  probe.className = 'probe';
+  probe.setAttribute('aria-hidden', 'true');
+  probe.textContent = 'M'.repeat(COLS);
+  screenEl.appendChild(probe);
+  if (document.fonts) document.fonts.addEventListener('loadingdone', fit);
   window.addEventListener('resize', fit);
+  // The controls beside the screen change with what the game waits for,
+  // and the stage with them: the cells follow the stage's own size.
+  if (window.ResizeObserver) new ResizeObserver(fit).observe(stageEl);
   if (window.visualViewport) window.visualViewport.addEventListener('resize', fit);
   page.fit = fit;
   zoomButton.addEventListener('click', () => {

@@ -7,7 +7,7 @@
 // Then the page's faults (refused seeds and replays, the help, Tab, leaving
 // a game), a reload with the network off, and in a phone with touch: a
 // game and the won game played by taps must record what the same keys
-// record, and every size must fit its viewport.
+// record, and in play every size must fit its viewport both ways.
 //   node web_test.mjs --source DIR --web-build DIR --dump DUMP_SCREENS
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -309,23 +309,34 @@ async function touchGame() {
     fail('the won game by taps is not the won game by keys');
   }
 
-  for (const [width, height] of [[320, 568], [390, 844], [844, 390], [768, 1024], [1280, 800]]) {
+  for (const [width, height] of [[320, 568], [390, 844], [844, 390], [768, 1024], [1280, 800], [1366, 768]]) {
     await page.setViewportSize({ width, height });
     await page.goto(`${origin}/?seed=${SEED}`);
     await page.waitForFunction(() => window.drowsel.waits >= 1);
-    await page.keyboard.press('Space');
-    await page.waitForFunction(() => window.drowsel.waits >= 2);
+    // In play, with the play controls shown: the whole grid (row 0 too) and
+    // every control inside the viewport, and nothing scrolled.
+    while ((await page.evaluate(() => window.drowsel.keyWait.wait)) !== 'command') {
+      const waits = await page.evaluate(() => window.drowsel.waits);
+      await page.keyboard.press('Space');
+      await page.waitForFunction((n) => window.drowsel.waits > n, waits);
+    }
     const fit = await page.evaluate(() => {
-      const s = document.getElementById('screen').getBoundingClientRect();
+      const s = window.drowsel.cell(0, 0).getBoundingClientRect();
+      const end = window.drowsel.cell(22, 79).getBoundingClientRect();
+      const st = document.getElementById('stage').getBoundingClientRect();
       const m = document.getElementById('message');
       const px = (e) => parseFloat(getComputedStyle(e).fontSize);
-      return { overflow: document.documentElement.scrollWidth > document.documentElement.clientWidth,
-        screen: [s.left, s.top, s.right, s.bottom],
+      const out = [...document.querySelectorAll('#stage, #side *')].map((c) => c.getBoundingClientRect()).filter((c) =>
+        c.width > 0 && (c.left < 0 || c.top < 0 || c.right > innerWidth + 0.5 || c.bottom > innerHeight + 0.5));
+      const d = document.documentElement;
+      return { overflow: d.scrollWidth > d.clientWidth || d.scrollHeight > d.clientHeight || scrollY || out.length,
+        // How far the grid stands inside the stage (the viewport less the
+        // controls and the message line) on each side.
+        screen: [s.left - st.left, s.top - st.top, st.right - end.right, st.bottom - end.bottom],
         message: m.hidden ? px(document.getElementById('screen')) : px(m),
         messageText: m.hidden ? '' : m.textContent };
     });
-    const [l, t, r, b] = fit.screen;
-    if (fit.overflow || l < 0 || t < 0 || r > width + 0.5 || b > height + 0.5 || fit.message < 12) {
+    if (fit.overflow || fit.screen.some((inside) => inside < -0.5) || fit.message < 12) {
       fail(`at ${width}x${height}: ${JSON.stringify(fit)}`);
     }
   }
@@ -335,7 +346,7 @@ async function touchGame() {
   await button('Closer').tap();
   const view = await page.evaluate(() => {
     const stage = document.getElementById('stage').getBoundingClientRect();
-    const cells = [...document.querySelectorAll('#screen span')].slice(80, 160).map((s) => s.getBoundingClientRect());
+    const cells = [...Array(80).keys()].map((c) => window.drowsel.cell(1, c).getBoundingClientRect());
     const seen = cells.filter((c) => c.left >= stage.left - 0.5 && c.right <= stage.right + 0.5).length;
     const p = cells[39];
     return { seen, off: Math.abs((p.left + p.right) / 2 - (stage.left + stage.right) / 2) / p.width,
@@ -373,15 +384,28 @@ try {
     if (i === 1) {
       // Every drawn cell sits on its column, wide characters included, and
       // dark grey is the palette's.
-      const misplaced = await page.evaluate(() => {
-        const spans = [...document.querySelectorAll('#screen span')];
-        const width = spans[1].getBoundingClientRect().left - spans[0].getBoundingClientRect().left;
-        return spans.filter((s, i) => !s.hidden &&
-          Math.abs(s.getBoundingClientRect().left - spans[0].getBoundingClientRect().left - (i % 80) * width) > 0.5 ||
-          (s.style.gridColumn.includes('span 2') &&
-            Math.abs(s.getBoundingClientRect().width - 2 * width) > 0.5)).length;
+      const offColumns = () => page.evaluate(() => {
+        const grid = window.drowsel.grid();
+        const box = (r, c) => window.drowsel.cell(r, c).getBoundingClientRect();
+        const screen = document.getElementById('screen').getBoundingClientRect();
+        const width = screen.width / 80;
+        let off = 0;
+        for (let r = 0; r < grid.length; r++) {
+          for (let c = 0; c < 80; c++) {
+            if (grid[r][c][0] === '') continue;
+            const wide = c + 1 < 80 && grid[r][c + 1][0] === '';
+            if (Math.abs(box(r, c).left - screen.left - c * width) > 0.5 ||
+                (wide && Math.abs(box(r, c).width - 2 * width) > 0.5)) off++;
+          }
+        }
+        return off;
       });
-      if (misplaced !== 0) fail(`${misplaced} cells off their columns`);
+      if ((await offColumns()) !== 0) fail(`${await offColumns()} cells off their columns`);
+      // And so in a machine's monospace font, its characters wider than half its size.
+      const style = await page.addStyleTag({ content: '#screen { font-family: monospace !important; }' });
+      await page.evaluate(() => window.drowsel.fit());
+      if ((await offColumns()) !== 0) fail(`${await offColumns()} cells off their columns in a monospace font`);
+      await page.evaluate((tag) => { tag.remove(); window.drowsel.fit(); }, style);
     }
     await page.keyboard.press(KEYS[i]);
   }
