@@ -76,7 +76,8 @@ FONT_LICENCE = "drowsel-jp-LICENSE.txt"
 
 def game_characters(source):
     """Every character beyond ASCII in the string literals of the game's
-    sources: the texts it can show (its phrases, messages and pages)."""
+    sources (the texts it can show: its phrases, messages and pages) and
+    every Japanese character of the page's own files (the language switch)."""
     chars = set()
     literal = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
     for path in sorted(glob.glob(os.path.join(source, "src", "**", "*.*"), recursive=True)):
@@ -86,6 +87,10 @@ def game_characters(source):
             for line in f:
                 for text in literal.findall(line):
                     chars.update(c for c in text if ord(c) > 0x7E)
+    for path in sorted(glob.glob(os.path.join(source, "web", "*.*"))):
+        if path.endswith((".html", ".js")):
+            with open(path, encoding="utf-8") as f:
+                chars.update(c for c in f.read() if 0x3000 <= ord(c) <= 0x9FFF)
     return "".join(sorted(chars))
 
 
