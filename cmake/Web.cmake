@@ -26,6 +26,9 @@ foreach(dir game world creatures screen text backends/browser)
   list(APPEND web_globs src/${dir}/*.cpp)
 endforeach()
 file(GLOB web_sources CONFIGURE_DEPENDS ${web_globs})
+# The checks of the rules of play serve the tests, the soak, the fuzzers and
+# the benchmarks; the page never runs them.
+list(REMOVE_ITEM web_sources ${CMAKE_SOURCE_DIR}/src/game/invariants.cpp)
 
 set(page ${CMAKE_BINARY_DIR}/page)
 add_executable(drowsel_web
