@@ -18,6 +18,8 @@ Usage: drowsel_e2e.py SCENARIO --binary PATH --dump DUMP_SCREENS [options]
   english   the same seed and keys in Japanese and with --lang en, early
             play and a victory: the same game but for its texts; each
             recording replays to its end in the other language
+  follow    a run watched while it is recorded (--replay FILE --follow):
+            the follower shows each of the player's screens, then the end
 Ends with status 77 (skipped) when tmux is missing.
 """
 

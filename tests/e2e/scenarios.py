@@ -11,6 +11,7 @@ import termios
 import time
 
 from game_screens import Dump, key_codes, recorded_keys, tmux_key
+from screen_reader import Screen
 from tmux_pane import WAIT_SECONDS, Failure, wait_until
 
 
@@ -413,6 +414,36 @@ def scenario_english(ctx):
         game.pane.expect_exit_status(0)
 
 
+def scenario_follow(ctx):
+    """A run watched while it is recorded (--replay FILE --follow): after
+    each key the player presses, the follower shows the player's screen
+    (the game's rows; its own line below them says it follows); when the
+    player quits, the follower shows the end line, and both end with 0."""
+    path = os.path.join(ctx.workdir, "followed.rec")
+    player = Game(ctx, ctx.pane(args=("--seed", "4242", "--record", path)), dump_of(ctx, 4242, RECORDED + [("Q",)]))
+    player.wait("the title page")
+    follower = ctx.pane(args=("--replay", path, "--follow"))
+    rows = len(player.dump.screens[0]["bytes"])
+
+    def game_rows(screen):
+        return Screen(screen.width, rows, screen.cells[:rows])
+
+    def caught_up(what):
+        want = game_rows(player.expected())
+        follower.wait_for(what, lambda shown: want.mismatch_of(game_rows(shown)))
+
+    for step in RECORDED:
+        player.press(*step)
+        caught_up("the followed screen after %s" % " ".join(step))
+    player.pane.send("Q")
+    player.pane.expect_exit_status(0)
+    end_line = "End of the recording: quit. Press a key."
+    follower.wait_for("the follower's end line",
+                      lambda shown: True if shown.text(rows).startswith(end_line) else shown.text(rows))
+    follower.send("z")
+    follower.expect_exit_status(0)
+
+
 def run(ctx, name):
     """Runs scenario `name`: its table's rows in order."""
     if name in PLAY_THROUGHS:
@@ -427,6 +458,8 @@ def run(ctx, name):
         scenario_killed(ctx)
     if name == "english":
         scenario_english(ctx)
+    if name == "follow":
+        scenario_follow(ctx)
 
 
-SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS) | {"record", "killed", "english"})
+SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS) | {"record", "killed", "english", "follow"})
