@@ -83,14 +83,8 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
         std::exit(EXIT_RECORDING_PROBLEM);
     }
     random_fix_seed(opened.header.seed);
-    // Shown in the language it was played in, unless --lang says otherwise;
-    // a language this build does not know is shown in Japanese.
-    Language language = Language::japanese;
-    if (options.language_given)
-        language = options.language;
-    else
-        parse_language_name(opened.header.language, language);
-    set_shown_language(language);
+    // Shown in the language it was played in, unless --lang says otherwise.
+    if (!options.language_given) set_shown_language(recorded_language(opened.header.language));
     ReplaySettings settings{true, options.follow, count_recorded_keys(opened.fd)};
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(

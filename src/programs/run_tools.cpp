@@ -71,8 +71,7 @@ void verify_recording(const std::string& path) {
 
 void export_cast(const std::string& out, const std::string& path, bool language_given) {
     OpenedRecording opened = open_or_leave(path);
-    Language language = shown_language();
-    if (!language_given && parse_language_name(opened.header.language, language)) set_shown_language(language);
+    if (!language_given) set_shown_language(recorded_language(opened.header.language));
     int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         int error = errno;

@@ -84,11 +84,9 @@ void replay(std::string bytes) {
         page_replay_over(recording_problem_text(status, header).c_str());
         return;
     }
-    Language language = Language::japanese;
-    if (page_language() >= 0)
-        language = page_language() == 1 ? Language::english : Language::japanese;
-    else
-        parse_language_name(header.language, language);
+    Language language = page_language() < 0    ? recorded_language(header.language)
+                        : page_language() == 1 ? Language::english
+                                               : Language::japanese;
     set_shown_language(language);
     page_shown_language(language_name(language));
     random_fix_seed(header.seed);

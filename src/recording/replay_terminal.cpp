@@ -112,9 +112,8 @@ void ReplayTerminal::present(const ScreenBuffer& screen) {
     if (check_due_) take_check();
     shown_ = screen;
     inner_.present(shown_);
-    presented_ = true;
-    if (!started_) {
-        started_ = true;
+    if (!presented_) {
+        presented_ = true;
         show_progress();  // at once: a replay, and of which version
     }
 }

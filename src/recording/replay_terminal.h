@@ -104,7 +104,6 @@ class ReplayTerminal : public TerminalInFront {
     int pace_step_ = default_pace_step();
     bool paused_ = false;
     bool finished_ = false;
-    bool started_ = false;
     bool presented_ = false;
     std::string problem_;
     std::string outcome_;

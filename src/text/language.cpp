@@ -23,3 +23,9 @@ bool parse_language_name(std::string_view name, Language& language) {
     }
     return false;
 }
+
+Language recorded_language(std::string_view name) {
+    Language language = Language::japanese;
+    parse_language_name(name, language);
+    return language;
+}

@@ -15,3 +15,6 @@ void set_shown_language(Language language);
 const char* language_name(Language language);
 // False for any other name (`language` is then left as it was).
 bool parse_language_name(std::string_view name, Language& language);
+// The language a recording's header names, which its replay is shown in
+// unless told otherwise: Japanese for none, or one this build does not know.
+Language recorded_language(std::string_view name);

@@ -88,7 +88,7 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
     for (int i = 4; i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
     terminal.key_source = [] { return KEY_CODE_SPACE; };
     random_fix_seed(opened.header.seed);
-    if (!language_given) parse_language_name(opened.header.language, language);
+    if (!language_given) language = recorded_language(opened.header.language);
     set_shown_language(language);
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal replay_terminal(

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "backends/curses/terminal_restore.h"
+
 namespace {
 
 constexpr char ESC = '\x1b';
@@ -281,19 +283,6 @@ bool renditions_are_ecma48() {
            std::strstr(sgr0, "\x1b[") != nullptr;
 }
 
-bool write_all(int fd, const std::string& bytes) {
-    const char* at = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t written = write(fd, at, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        at += written;
-        left -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 // Signals that come from outside wait until the refresh has reached the
 // terminal, so that no handler writes while standard output is the sink.
 sigset_t outside_signals() {
@@ -339,6 +328,7 @@ void refresh_with_short_renditions() {
         // A sink that cannot shrink is read from its start all the same.
     }
     lseek(sink, 0, SEEK_SET);
-    write_all(STDOUT_FILENO, shorten_renditions(bytes));
+    std::string shortened = shorten_renditions(bytes);
+    write_all(STDOUT_FILENO, shortened.data(), shortened.size());
     sigprocmask(SIG_SETMASK, &before, nullptr);
 }

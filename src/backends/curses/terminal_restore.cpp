@@ -26,16 +26,6 @@ termios shell_modes{};
 char reset_bytes[256];
 size_t reset_length = 0;
 
-void write_all(int fd, const char* bytes, size_t length) {
-    while (length > 0) {
-        ssize_t written = write(fd, bytes, length);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        bytes += written;
-        length -= static_cast<size_t>(written);
-    }
-}
-
 extern "C" void give_back_and_die(int signal_number) {
     int saved_errno = errno;
     give_terminal_back_now();
@@ -56,6 +46,16 @@ extern "C" void give_back_and_die(int signal_number) {
 void on_allocation_failure() { exit_out_of_memory(); }
 
 }  // namespace
+
+void write_all(int fd, const char* bytes, size_t length) {
+    while (length > 0) {
+        ssize_t written = write(fd, bytes, length);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return;
+        bytes += written;
+        length -= static_cast<size_t>(written);
+    }
+}
 
 void install_fatal_signal_handlers() {
     for (int signal_number : FATAL_SIGNALS) {

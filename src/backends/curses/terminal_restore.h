@@ -22,6 +22,10 @@ void install_fatal_signal_handlers();
 // up to 255 bytes).
 void terminal_taken(int input_fd, const termios& shell_modes, int output_fd, std::string_view reset_bytes);
 
+// Writes all of `bytes` to `fd` (short writes and interruptions retried,
+// an error gives up); async-signal-safe.
+void write_all(int fd, const char* bytes, size_t length);
+
 // Whether the terminal is taken and not yet given back.
 bool terminal_is_taken();
 
