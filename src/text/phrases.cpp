@@ -58,13 +58,20 @@ constexpr std::size_t WORD_SIZE = 200;
 
 }  // namespace
 
-void pick_random_line(char* dest, std::size_t size, TextList table) {
+int pick_random_index(TextList table) {
     // Reservoir choice: entry i replaces the choice so far with chance
     // 1 / (i + 1), which leaves every entry equally likely. Each entry costs
     // one draw, the first one included.
+    int chosen = -1;
     for (int i = 0; table[i] != nullptr; ++i) {
-        if (random_below(i + 1) == 0) copy_bounded(dest, size, table[i]);
+        if (random_below(i + 1) == 0) chosen = i;
     }
+    return chosen;
+}
+
+void pick_random_line(char* dest, std::size_t size, TextList table) {
+    int chosen = pick_random_index(table);
+    if (chosen >= 0) copy_bounded(dest, size, table[chosen]);
 }
 
 int replace_token(char* text, std::size_t size, const char* token, const char* replacement) {
@@ -91,14 +98,6 @@ int replace_token(char* text, std::size_t size, const char* token, const char* r
         found = std::strstr(text + resume, token);
     }
     return 1;
-}
-
-int pick_random_index(TextList table) {
-    int chosen = -1;
-    for (int i = 0; table[i] != nullptr; ++i) {
-        if (random_below(i + 1) == 0) chosen = i;
-    }
-    return chosen;
 }
 
 void make_scroll_phrase(char* dest, std::size_t size) {
