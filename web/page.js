@@ -495,10 +495,9 @@
     drowselGivenSeed: () => (givenSeed() === null ? -1 : givenSeed()),
     drowselSeed: showSeed,
     drowselKeyWait: (wait, row, col) => {
-      const name = ['title', 'command', 'more', 'direction', 'ending', 'replay', 'any'][wait];
       const was = page.keyWait;
-      if (was.wait === name && was.row === row && was.col === col) return;
-      page.keyWait = { wait: name, row, col };
+      if (was.wait === wait && was.row === row && was.col === col) return;
+      page.keyWait = { wait, row, col };
       if (page.onKeyWait) page.onKeyWait(page.keyWait);
     },
     drowselRecord: (text) => { recording += text; page.recording = recording; },

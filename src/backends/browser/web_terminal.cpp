@@ -15,10 +15,12 @@ EM_JS(void, page_show_screen, (const uint32_t* cells, int count), {
 EM_ASYNC_JS(int, page_next_key, (), { return await Module.drowselNextKey(); });
 EM_ASYNC_JS(int, page_next_key_within, (int ms), { return await Module.drowselNextKeyWithin(ms); });
 // What the key about to be read is for, so that the page offers the touch
-// controls that act there: 0 title, 1 command, 2 "-more-", 3 direction,
-// 4 ending page, 5 a replay's own keys, 6 any other key; the player's cell
+// controls that act there: "title", "command", "more", "direction",
+// "ending", "replay" (a replay's own keys) or "any"; the player's cell
 // (row, column) in play, else -1.
-EM_JS(void, page_key_wait, (int wait, int row, int col), { Module.drowselKeyWait(wait, row, col); });
+EM_JS(void, page_key_wait, (const char* wait, int row, int col), {
+    Module.drowselKeyWait(UTF8ToString(wait), row, col);
+});
 // A key the watcher has already typed, or -1, without waiting.
 EM_JS(int, page_typed_key, (), { return Module.drowselTypedKey(); });
 EM_JS(void, page_status_line, (const char* text), { Module.drowselStatus(UTF8ToString(text)); });
@@ -59,17 +61,17 @@ class WebTerminal : public Terminal {
    private:
     void tell_key_wait() {
         if (replay_) {
-            page_key_wait(5, -1, -1);
+            page_key_wait("replay", -1, -1);
             return;
         }
         const KeyHint& hint = console_key_hint();
-        int wait = 6;
+        const char* wait = "any";
         switch (hint.wait) {
-            case KeyWait::title: wait = 0; break;
-            case KeyWait::command: wait = 1; break;
-            case KeyWait::more: wait = 2; break;
-            case KeyWait::direction: wait = 3; break;
-            case KeyWait::ending: wait = 4; break;
+            case KeyWait::title: wait = "title"; break;
+            case KeyWait::command: wait = "command"; break;
+            case KeyWait::more: wait = "more"; break;
+            case KeyWait::direction: wait = "direction"; break;
+            case KeyWait::ending: wait = "ending"; break;
             case KeyWait::any: break;
         }
         page_key_wait(wait, hint.focus_row, hint.focus_col);
