@@ -79,7 +79,7 @@ Wait wait_for_input(int timeout_ms) {
 }
 
 // Curses notices a resize only in a read it is blocked in; the wait here is
-// outside it, so the size is checked after every signal.
+// outside it, so the size is checked before every wait.
 bool size_changed() {
     winsize size{};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return false;
@@ -134,11 +134,14 @@ KeyRead read_keyboard(int timeout_ms) {
             // Nothing there, or a keyboard that said it had something and
             // keeps failing: gone for good.
             if (readable && ++failures >= MAX_READ_FAILURES) return {KeyEvent::gone, 0};
+            // The size is looked at before every wait, not only when a
+            // signal cuts one short: a resize whose signal came while the
+            // screen was being drawn interrupts no wait.
+            if (size_changed()) return {KeyEvent::resized, 0};
             Wait wait = wait_for_input(time_left(limited, deadline));
             if (wait == Wait::failed) return {KeyEvent::gone, 0};
             if (wait == Wait::timed_out) return {KeyEvent::timeout, 0};
             readable = wait == Wait::readable;
-            if (wait == Wait::interrupted && size_changed()) return {KeyEvent::resized, 0};
             continue;
         }
         failures = 0;
