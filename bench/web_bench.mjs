@@ -40,10 +40,13 @@ function stats(values) {
 
 async function withBrowser(work) {
   const profile = mkdtempSync(join(tmpdir(), 'drowsel-bench-'));
-  const context = await chromium.launchPersistentContext(profile,
-    { executablePath: CHROMIUM, viewport: { width: 1024, height: 700 }, args });
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: CHROMIUM,
+    viewport: { width: 1024, height: 700 },
+    args,
+  });
   try {
-    return await work(context.pages()[0] || await context.newPage());
+    return await work(context.pages()[0] || (await context.newPage()));
   } finally {
     await context.close();
     rmSync(profile, { recursive: true, force: true });
@@ -52,17 +55,22 @@ async function withBrowser(work) {
 
 // Loads with an empty cache: a fresh browser context each time, in one
 // running browser.
-const firsts = [], titles = [], wasms = [];
+const firsts = [],
+  titles = [],
+  wasms = [];
 await withBrowser(async (first) => {
-  const browser = first.context().browser() || await chromium.launch({ executablePath: CHROMIUM, args });
+  const browser = first.context().browser() || (await chromium.launch({ executablePath: CHROMIUM, args }));
   for (let i = 0; i < 11; i++) {
     const context = await browser.newContext({ viewport: { width: 1024, height: 700 } });
     const page = await context.newPage();
     await page.goto(`${origin}/?seed=7`);
     await page.waitForFunction(() => window.drowsel.waits >= 1);
-    const t = await page.evaluate(() => [window.drowsel.firstScreenAt, performance.now(),
-      performance.getEntriesByName(new URL('game.wasm', location.href).href)[0].responseEnd]);
-    if (i > 0) [firsts, titles, wasms].forEach((list, k) => list.push(t[k]));  // the first warms the browser
+    const t = await page.evaluate(() => [
+      window.drowsel.firstScreenAt,
+      performance.now(),
+      performance.getEntriesByName(new URL('game.wasm', location.href).href)[0].responseEnd,
+    ]);
+    if (i > 0) [firsts, titles, wasms].forEach((list, k) => list.push(t[k])); // the first warms the browser
     await context.close();
   }
   if (!first.context().browser()) await browser.close();
@@ -95,25 +103,34 @@ await withBrowser(async (page) => {
     };
   });
   for (let i = 0; i < 4; i++) await page.keyboard.press('+');
-  await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent),
-    null, { timeout: 600000, polling: 5 });
+  await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent), null, {
+    timeout: 600000,
+    polling: 5,
+  });
   const seconds = await page.evaluate(() => (performance.now() - window.titleAt) / 1000);
   const keys = recording.split('\n').length - 3;
-  console.log(`replay at the fastest pace: ${keys} keys in ${seconds.toFixed(2)} s, ` +
-    `${(keys / seconds).toFixed(0)} keys a second`);
+  console.log(
+    `replay at the fastest pace: ${keys} keys in ${seconds.toFixed(2)} s, ` +
+      `${(keys / seconds).toFixed(0)} keys a second`,
+  );
 });
 
 // The phone profile: a fresh context each load, the CPU slowed 4x.
 const browser = await chromium.launch({ executablePath: CHROMIUM, args });
 async function phonePage() {
-  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true,
-    deviceScaleFactor: 3 });
+  const context = await browser.newContext({
+    viewport: { width: 390, height: 844 },
+    hasTouch: true,
+    isMobile: true,
+    deviceScaleFactor: 3,
+  });
   const page = await context.newPage();
   const session = await context.newCDPSession(page);
   await session.send('Emulation.setCPUThrottlingRate', { rate: 4 });
   return page;
 }
-const phoneFirsts = [], phoneTitles = [];
+const phoneFirsts = [],
+  phoneTitles = [];
 for (let i = 0; i < 6; i++) {
   const page = await phonePage();
   await page.goto(`${origin}/?seed=7`);
@@ -137,7 +154,7 @@ console.log('phone: title waiting for a key: ' + stats(phoneTitles));
       return [r.left + r.width / 2, r.top + r.height / 2, r.width];
     });
     // Steps around the player in turn (every slice), else a tap to go on.
-    const slice = (i % 8) * Math.PI / 4;
+    const slice = ((i % 8) * Math.PI) / 4;
     if (at) await page.touchscreen.tap(at[0] + Math.cos(slice) * 5 * at[2], at[1] - Math.sin(slice) * 5 * at[2]);
     else await page.touchscreen.tap(200, 300);
     waits++;

@@ -141,7 +141,7 @@ def main():
             digest.update(name.encode() + b"\0" + f.read())
     with open(os.path.join(args.source, "web", "sw.js"), encoding="utf-8") as f:
         worker = f.read()
-    worker = worker.replace("@BUILD@", digest.hexdigest()[:16]).replace("@FILES@", ", ".join(f"'{n}'" for n in files))
+    worker = worker.replace("@BUILD@", digest.hexdigest()[:16]).replace("'@FILES@'", ", ".join(f"'{n}'" for n in files))
     write_if_changed(os.path.join(page, "sw.js"), worker.encode())
 
 

@@ -104,4 +104,4 @@ void CastTerminal::present(const ScreenBuffer& screen) {
     ++events_;
 }
 
-int CastTerminal::read_key(const ScreenBuffer&) { return -1; }
+int CastTerminal::read_key(const ScreenBuffer&, const KeyHint&) { return -1; }

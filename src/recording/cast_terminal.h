@@ -24,7 +24,7 @@ class CastTerminal : public Terminal {
     void present(const ScreenBuffer& screen) override;
     // Not called behind an unwatched replay; a replay that asked anyway
     // would see no key.
-    int read_key(const ScreenBuffer& screen) override;
+    int read_key(const ScreenBuffer& screen, const KeyHint& hint) override;
     void sleep_ms(int ms) override { clock_ms_ += ms; }
 
     long events() const { return events_; }

@@ -22,6 +22,8 @@ static_assert(DEFAULT_PACE_STEP < PACE_STEPS, "the default pace is one of the pa
 constexpr int KEY_PAUSE = ' ';
 constexpr int KEY_STEP = '.';
 constexpr char PRESS_A_KEY[] = " Press a key.";
+// Every key the replay reads itself is the watcher's.
+constexpr KeyHint WATCHER{KeyWait::replay};
 
 bool ends_recording(RecordingStatus status) {
     return status == RecordingStatus::finished || status == RecordingStatus::cut_in_record;
@@ -118,7 +120,7 @@ void ReplayTerminal::present(const ScreenBuffer& screen) {
     }
 }
 
-int ReplayTerminal::read_key(const ScreenBuffer& screen) {
+int ReplayTerminal::read_key(const ScreenBuffer& screen, const KeyHint&) {
     if (check_due_) take_check();
     shown_ = screen;
     if (check_pending_) {
@@ -176,8 +178,8 @@ void ReplayTerminal::wait_for_pace() {
     for (bool first = true;; first = false) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
         if (!paused_ && left <= 0 && !first) return;
-        int key =
-            paused_ ? inner_.read_key(shown_) : inner_.read_key_within(shown_, left > 0 ? static_cast<int>(left) : 0);
+        int key = paused_ ? inner_.read_key(shown_, WATCHER)
+                          : inner_.read_key_within(shown_, left > 0 ? static_cast<int>(left) : 0);
         if (key == -1) return;  // the pause is over
         if (key == KEY_PAUSE) {
             paused_ = !paused_;
@@ -244,7 +246,7 @@ void ReplayTerminal::finish(const std::string& line, int status) {
         constexpr std::size_t room = SCREEN_COLS - (sizeof PRESS_A_KEY - 1);
         std::string shown = (line.size() <= room ? line : line.substr(0, room)) + PRESS_A_KEY;
         inner_.show_status_line(shown.c_str());
-        inner_.read_key(shown_);
+        inner_.read_key(shown_, WATCHER);
     }
     inner_.shutdown();
     leave_(status);

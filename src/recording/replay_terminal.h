@@ -58,7 +58,7 @@ class ReplayTerminal : public TerminalInFront {
           settings_(settings) {}
 
     void present(const ScreenBuffer& screen) override;
-    int read_key(const ScreenBuffer& screen) override;
+    int read_key(const ScreenBuffer& screen, const KeyHint& hint) override;
     // The game is over: checks the end line and ends the replay.
     void shutdown() override;
 

@@ -7,7 +7,6 @@
 namespace {
 ScreenBuffer buffer;
 Terminal* active = nullptr;
-KeyHint key_hint;
 }  // namespace
 
 void install_terminal(Terminal* terminal) {
@@ -55,12 +54,9 @@ void console_refresh() {
     buffer.mark_shown();
 }
 
-const KeyHint& console_key_hint() { return key_hint; }
-
 int console_read_key(KeyHint hint) {
     if (buffer.dirty() || buffer.repaint_pending()) console_refresh();
-    key_hint = hint;
-    return active != nullptr ? active->read_key(buffer) : 'Q';
+    return active != nullptr ? active->read_key(buffer, hint) : 'Q';
 }
 
 void console_sleep_ms(int ms) {
