@@ -76,6 +76,17 @@ export function startTouch(page) {
     if (key !== null) page.type(key, e.timeStamp);
     return true;
   }
+  // A finger on the stage is the game's: cancelled at once, it starts no
+  // gesture, whose targeting would lay the page out again before the frame
+  // that shows the tap.
+  document.addEventListener(
+    'touchstart',
+    (e) => {
+      const onStage = e.target instanceof Element && e.target.closest('#stage');
+      if (e.touches.length === 1 && onStage && !page.over && !page.watching) e.preventDefault();
+    },
+    { passive: false },
+  );
   document.addEventListener(
     'touchend',
     (e) => {
