@@ -44,8 +44,6 @@ TEST(Options, GoodCommandLines) {
     EXPECT_EQ(replaying.language, Language::english);
     EXPECT_EQ(parse({"--lang", "ja"}, replaying, problem), OptionsOutcome::play);
     EXPECT_EQ(replaying.language, Language::japanese);
-    EXPECT_EQ(replaying.palette, Palette::standard);
-    EXPECT_FALSE(replaying.reader);
     EXPECT_EQ(parse({"--palette=contrast", "--reader", "--palette", "colourblind"}, options, problem),
               OptionsOutcome::play);
     EXPECT_EQ(options.palette, Palette::colourblind);
@@ -77,7 +75,6 @@ TEST(Options, EachMistakeIsNamedInOneLine) {
         {{"--lang=EN"}, "not 'EN'"},
         {{"--lang"}, "--lang needs a value"},
         {{"--palette", "colorblind"}, "--palette takes default, contrast or colourblind, not 'colorblind'"},
-        {{"--reader=yes"}, "--reader takes no value"},
     };
     for (const auto& [words, expected] : mistakes) {
         ProgramOptions options;
