@@ -455,9 +455,9 @@ COMPASS = ["east", "south-east", "south", "south-west", "west", "north-west", "n
 
 
 def cursor_at(game, what, col, row):
-    want = "%d %d 1" % (min(col, game.pane.width - 1), row)
-    wait_until("%s: the cursor not shown at %s but %s" % (what, want, game.pane.info("#{cursor_x} #{cursor_y} #{cursor_flag}")),
-               lambda: game.pane.info("#{cursor_x} #{cursor_y} #{cursor_flag}") == want)
+    want, cursor = "%d %d 1" % (min(col, game.pane.width - 1), row), "#{cursor_x} #{cursor_y} #{cursor_flag}"
+    wait_until("%s: the cursor not shown at %s but %s" % (what, want, game.pane.info(cursor)),
+               lambda: game.pane.info(cursor) == want)
 
 
 def described(game, what):
@@ -477,7 +477,7 @@ def described(game, what):
                 steps, on_line = max(abs(dx), abs(dy)), dx == 0 or dy == 0 or abs(dx) == abs(dy)
                 wanted.append("%d step%s %s%s" % (steps, "s" * (steps > 1), COMPASS[round(math.degrees(
                     math.atan2(dy, dx)) / 45) % 8], ", in range" * (on_line and steps <= 3)))
-    if not wanted or not found or not text.startswith("Your move. ") or sorted(found.group(1).split("; ")) != sorted(wanted):
+    if not (wanted and found and text.startswith("Your move. ")) or sorted(found.group(1).split("; ")) != sorted(wanted):
         raise Failure("%s says %r, not the monsters %r" % (what, text, wanted))
     cursor_at(game, what, len(shown.text(last).rstrip()), last)
 
@@ -544,4 +544,5 @@ def run(ctx, name):
         scenario_reader(ctx)
 
 
-SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS) | {"record", "killed", "english", "follow", "reader"})
+SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS)
+                   | {"record", "killed", "english", "follow", "reader"})

@@ -44,10 +44,6 @@ TEST(Options, GoodCommandLines) {
     EXPECT_EQ(replaying.language, Language::english);
     EXPECT_EQ(parse({"--lang", "ja"}, replaying, problem), OptionsOutcome::play);
     EXPECT_EQ(replaying.language, Language::japanese);
-    EXPECT_EQ(parse({"--palette=contrast", "--reader", "--palette", "colourblind"}, options, problem),
-              OptionsOutcome::play);
-    EXPECT_EQ(options.palette, Palette::colourblind);
-    EXPECT_TRUE(options.reader);
     EXPECT_EQ(parse({"--seed=0", "--help"}, options, problem), OptionsOutcome::help);
     EXPECT_EQ(parse({"--version"}, options, problem), OptionsOutcome::version);
 }
