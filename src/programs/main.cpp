@@ -14,6 +14,7 @@
 #include "game/random.h"
 #include "game/version.h"
 #include "programs/options.h"
+#include "programs/reader_terminal.h"
 #include "programs/run_tools.h"
 #include "recording/recording_file.h"
 #include "recording/recording_terminal.h"
@@ -28,6 +29,16 @@ namespace {
 // Allocation failures take the game's way out from the very first one,
 // static initialisation included.
 __attribute__((constructor(101))) void route_early() { route_allocation_failures(); }
+
+// The play terminal as the options want it shown, with the screen
+// reader's aid in front of it where asked for: under the recorder, so that
+// the describe key is never recorded.
+Terminal* shown_terminal(const ProgramOptions& options) {
+    Terminal* screen = open_curses_terminal(CursesLook{options.palette, options.reader});
+    if (!options.reader) return screen;
+    static ReaderTerminal reader(*screen);
+    return &reader;
+}
 
 [[noreturn]] void play(Terminal* terminal) {
     install_terminal(terminal);
@@ -53,7 +64,7 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
     std::atexit([] {
         if (!unstarted_path.empty()) unlink(unstarted_path.c_str());
     });
-    Terminal* screen = open_curses_terminal();
+    Terminal* screen = shown_terminal(options);
     unstarted_path.clear();
     // A line the file refuses is said at once; the game goes on.
     RecordingWriter writer(fd);
@@ -88,7 +99,7 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
     ReplaySettings settings{true, options.follow, count_recorded_keys(opened.fd)};
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(
-        *open_curses_terminal(), *opened.reader, opened.header,
+        *shown_terminal(options), *opened.reader, opened.header,
         [&](int status) {
             if (!replayer->problem().empty())
                 std::fprintf(stderr, "drowsel: '%s': %s\n", options.replay_path.c_str(), replayer->problem().c_str());
@@ -121,5 +132,5 @@ int main(int argc, char** argv) {
     if (!options.replay_path.empty()) replay(options);
     if (!options.record_path.empty()) record(options);
     if (options.seed_given) random_fix_seed(options.seed);
-    play(open_curses_terminal());
+    play(shown_terminal(options));
 }

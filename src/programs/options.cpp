@@ -7,6 +7,8 @@ namespace {
 enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_LANG, OPTION_VERSION };
 // The options that check, follow or share a recording.
 enum RunOption { OPTION_FOLLOW = 1100, OPTION_VERIFY, OPTION_EXPORT_CAST };
+// The options of how the screen is shown.
+enum LookOption { OPTION_PALETTE = 1200, OPTION_READER };
 
 const option LONG_OPTIONS[] = {
     {"seed", required_argument, nullptr, OPTION_SEED},
@@ -18,6 +20,8 @@ const option LONG_OPTIONS[] = {
     {"follow", no_argument, nullptr, OPTION_FOLLOW},
     {"verify", required_argument, nullptr, OPTION_VERIFY},
     {"export-cast", required_argument, nullptr, OPTION_EXPORT_CAST},
+    {"palette", required_argument, nullptr, OPTION_PALETTE},
+    {"reader", no_argument, nullptr, OPTION_READER},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -81,6 +85,13 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                     return OptionsOutcome::error;
                 }
                 break;
+            case OPTION_PALETTE:
+                if (!parse_palette_name(optarg, options.palette)) {
+                    problem = "--palette takes default, contrast or colourblind, not '" + std::string(optarg) + "'";
+                    return OptionsOutcome::error;
+                }
+                break;
+            case OPTION_READER: options.reader = true; break;
             case 'h': help = true; break;
             case OPTION_VERSION: version = true; break;
             case ':': problem = word + " needs a value"; return OptionsOutcome::error;
@@ -130,6 +141,7 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
 
 const char* usage_text() {
     return "Usage: drowsel [--seed N] [--lang ja|en] [--record FILE | --replay FILE [--follow]]\n"
+           "              [--palette NAME] [--reader]\n"
            "       drowsel --verify FILE | [--lang ja|en] --export-cast OUT FILE\n"
            "Drowsel (Skarnwold Gaiden), a small roguelike for an 80x23 terminal.\n"
            "With no options the game is seeded from the clock and writes no files.\n"
@@ -150,6 +162,12 @@ const char* usage_text() {
            "  --export-cast OUT FILE\n"
            "                  write the run recorded in FILE as an asciicast v2 file OUT\n"
            "                  (OUT must not exist yet)\n"
+           "  --palette NAME  show the colours as default (the game's own), contrast\n"
+           "                  (every colour bright on black) or colourblind (safe for\n"
+           "                  red-green colour blindness)\n"
+           "  --reader        for a screen reader: the cursor stands after the newest\n"
+           "                  message, and x says what surrounds you (x is never\n"
+           "                  given to the game nor recorded)\n"
            "  -h, --help      show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n"

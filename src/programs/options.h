@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "screen/colours.h"
 #include "text/language.h"
 
 struct ProgramOptions {
@@ -17,6 +18,10 @@ struct ProgramOptions {
     std::string cast_recording;  // and FILE
     bool language_given = false;
     Language language = Language::japanese;  // --lang ja|en
+    // How the screen is shown; the game, its draws and its recordings are
+    // the same whatever these say.
+    Palette palette = Palette::standard;  // --palette default|contrast|colourblind
+    bool reader = false;                  // --reader: for a screen reader
 };
 
 enum class OptionsOutcome { play, help, version, error };

@@ -20,6 +20,8 @@ Usage: drowsel_e2e.py SCENARIO --binary PATH --dump DUMP_SCREENS [options]
             recording replays to its end in the other language
   follow    a run watched while it is recorded (--replay FILE --follow):
             the follower shows each of the player's screens, then the end
+  reader    --reader and --palette beside each other: the cursor after each
+            message, x describing the monsters, the recordings the same
 Ends with status 77 (skipped) when tmux is missing.
 """
 

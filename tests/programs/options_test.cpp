@@ -70,6 +70,7 @@ TEST(Options, EachMistakeIsNamedInOneLine) {
         {{"--lang", "fr"}, "--lang takes ja or en, not 'fr'"},
         {{"--lang=EN"}, "not 'EN'"},
         {{"--lang"}, "--lang needs a value"},
+        {{"--palette", "colorblind"}, "--palette takes default, contrast or colourblind, not 'colorblind'"},
     };
     for (const auto& [words, expected] : mistakes) {
         ProgramOptions options;
