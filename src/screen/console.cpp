@@ -7,6 +7,7 @@
 namespace {
 ScreenBuffer buffer;
 Terminal* active = nullptr;
+KeyHint key_hint;
 }  // namespace
 
 void install_terminal(Terminal* terminal) {
@@ -54,8 +55,11 @@ void console_refresh() {
     buffer.mark_shown();
 }
 
+const KeyHint& console_key_hint() { return key_hint; }
+
 int console_read_key(KeyHint hint) {
     if (buffer.dirty() || buffer.repaint_pending()) console_refresh();
+    key_hint = hint;
     return active != nullptr ? active->read_key(buffer, hint) : 'Q';
 }
 
