@@ -21,7 +21,8 @@ export function keyCode(e, keys) {
   return null;
 }
 
-export function createKeyQueue() {
+// `onRead` is told each time the game (or a replay) starts reading a key.
+export function createKeyQueue(onRead = () => {}) {
   const queue = [];
   let waiting = null; // the read waiting for a key: its resolve and timer
   let pressedAt = null;
@@ -39,8 +40,14 @@ export function createKeyQueue() {
           waiting = { resolve, timer };
         });
   return {
-    next: () => read(),
-    nextWithin: read,
+    next() {
+      onRead();
+      return read();
+    },
+    nextWithin(ms) {
+      onRead();
+      return read(ms);
+    },
     // A key already typed, or -1, without waiting.
     typed: () => (queue.length > 0 ? queue.shift() : -1),
     // A key pressed at `pressed` (performance.now()'s clock).

@@ -1,37 +1,57 @@
 // The cells as large as the stage around the screen lets them be: the
 // stage's own box, which the page's layout sizes to the viewport, never a
-// window width that an overflowing layout has widened. A phone held upright
-// shows the whole map, or on asking ("Closer") a window of its middle 41
-// columns, the player's column at its centre.
+// window width that an overflowing layout has widened. Where the whole map
+// would draw its characters under 12 px, a phone held upright shows a
+// window of the columns around the player's (on asking, "Closer", 41 of
+// them, larger still), the message row as a line of its own, and the title
+// and ending pages as text wrapped to the width. However the phone is
+// turned, the layout is the one a fresh load there gives.
 const WINDOW_COLS = 41;
-// The message row stands as a line of its own below this many pixels of
-// font, which the grid's cell is twice as tall as wide.
+// No character of the screen under this size, the grid's cell twice as
+// tall as wide and half the font's size wide.
 const SMALLEST_FONT_PX = 12;
 
 export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
+  const pageEl = document.getElementById('page-text');
   let size = null; // the screen's columns and rows, once the game has said
   let closer = false;
+  let focusCol = null; // the player's column, once the game has said
+  let paged = false; // a title or ending page (the intro over the title) is shown
   const probe = document.createElement('div');
   probe.className = 'probe';
   probe.setAttribute('aria-hidden', 'true');
 
   function fit() {
     if (size === null) return;
+    // The stage measured as a fresh load finds it: without the message
+    // line, which stands only where the cells come out small.
+    messageEl.hidden = true;
+    const [width, height] = [stageEl.clientWidth - 4, stageEl.clientHeight - 4];
     const small = (cw) => cw * 2 < SMALLEST_FONT_PX;
     const cellWidth = (cols) => {
-      const width = Math.min((stageEl.clientWidth - 4) / cols, (stageEl.clientHeight - 4) / (size.rows * 2.2));
-      return Math.max(2, Math.floor(width * 64) / 64); // in the layout's own 1/64 px, so runs add up exactly
+      const cw = Math.min(width / cols, height / (size.rows * 2.2));
+      return Math.max(2, Math.floor(cw * 64) / 64); // in the layout's own 1/64 px, so runs add up exactly
     };
     const upright = small(cellWidth(size.cols)) && window.matchMedia('(orientation: portrait)').matches;
-    const windowed = upright && closer;
     document.body.classList.toggle('upright', upright);
-    // Small, or in the window, the message row stands as a line of its
-    // own, which the stage then has less room beside.
+    const cols = !upright
+      ? size.cols
+      : Math.min(size.cols, closer ? WINDOW_COLS : Math.floor(width / (SMALLEST_FONT_PX / 2)));
+    const windowed = cols < size.cols;
+    // Small, or in the window, the message row stands as a line of its own.
     messageEl.hidden = !(windowed || small(cellWidth(size.cols)));
-    const cw = cellWidth(windowed ? WINDOW_COLS : size.cols);
+    stageEl.classList.toggle('paged', upright && paged);
+    pageEl.hidden = !(upright && paged);
+    const cw = cellWidth(cols);
     screenEl.classList.toggle('windowed', windowed);
+    stageEl.classList.toggle('windowed', windowed);
     screenEl.style.setProperty('--cw', cw + 'px');
     screenEl.style.setProperty('--ch', Math.floor(cw * 2.2 * 64) / 64 + 'px');
+    // The window's first column: the player's column in its middle, the
+    // window inside the screen.
+    const middle = focusCol === null ? Math.floor(size.cols / 2) - 1 : focusCol;
+    const first = Math.max(0, Math.min(size.cols - cols, middle - Math.floor(cols / 2)));
+    screenEl.style.setProperty('--shift', (stageEl.clientWidth - cols * cw) / 2 - first * cw + 'px');
     // Single-width characters not exactly half the font's size wide (a
     // machine's monospace font, or the page's own by a fraction of a
     // pixel) are spaced to one cell each, so no row drifts off its columns.
@@ -61,6 +81,20 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
       screenEl.style.setProperty('--cols', String(cols));
       screenEl.appendChild(probe);
       fit();
+    },
+    // The game waits for a key: in play the window follows the player; a
+    // title or ending page (and the intro's messages over the title) is
+    // shown as its lines of text, `lines` (the screen's rows below the
+    // message row).
+    wait({ wait, col }, lines) {
+      const was = [focusCol, paged];
+      if ((wait === 'command' || wait === 'direction') && col >= 0) [focusCol, paged] = [col, false];
+      if (wait === 'title' || wait === 'ending') {
+        paged = true;
+        const text = lines.join('\n').replace(/^\n+|\s+$/g, '');
+        if (pageEl.textContent !== text) pageEl.textContent = text;
+      }
+      if (was[0] !== focusCol || was[1] !== paged) fit();
     },
   };
 }

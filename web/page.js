@@ -8,6 +8,8 @@ import { loadGame } from './bridge.js';
 import { createKeyQueue, keyCode } from './keys.js';
 import { createLayout } from './layout.js';
 import { createMessageLine } from './message.js';
+import { startPalette } from './palette.js';
+import { createReading } from './reading.js';
 import { startRecordings } from './recordings.js';
 import { readAddress, startRuns } from './runs.js';
 import { createScreen } from './screen.js';
@@ -21,7 +23,12 @@ const byId = (id) => document.getElementById(id);
 const [statusEl, newGame, helpEl, helpButton] = ['status', 'new-game', 'help', 'help-toggle'].map(byId);
 const [stageEl, screenEl, messageEl, zoomButton] = ['stage', 'screen', 'message', 'zoom'].map(byId);
 const address = readAddress(window.location.search);
-const queue = createKeyQueue();
+const reading = createReading();
+// At each key the game reads: a page said, and the window or page shown.
+const queue = createKeyQueue(() => {
+  reading.read(page.keyWait.wait);
+  layout.wait(page.keyWait, reading.lines());
+});
 const layout = createLayout({ stageEl, screenEl, messageEl, zoomButton });
 let numbers = null; // the game's numbers, once it has handed them over
 let screen = null;
@@ -55,12 +62,15 @@ window.drowsel = page;
 // The game's keys. Tab moves between the page's controls, and Enter or
 // Space presses the one that has the focus; no command binds them there.
 function keyDown(e) {
-  if (e.key === 'Escape' && !helpEl.hidden) {
-    showHelp(false);
+  if (helpEl.open) return; // the dialog's own: Escape closes it
+  if (e.target instanceof HTMLInputElement || e.target instanceof HTMLSelectElement) return;
+  // The describe key, which never reaches the game.
+  if (e.key === 'x' && !e.ctrlKey && !e.metaKey && !e.altKey) {
+    reading.describe();
     e.preventDefault();
     return;
   }
-  if (numbers === null || page.over || e.target instanceof HTMLInputElement || e.key === 'Tab') return;
+  if (numbers === null || page.over || e.key === 'Tab') return;
   const onControl = e.target instanceof Element && e.target.closest('button, label, a');
   if ((e.key === 'Enter' || e.key === ' ') && onControl) return;
   const code = keyCode(e, numbers.keys);
@@ -70,15 +80,25 @@ function keyDown(e) {
 }
 window.addEventListener('keydown', keyDown, true);
 
-// "Keys" opens its help over the screen; Escape or "Close" closes it.
-function showHelp(open) {
-  helpEl.hidden = !open;
-  helpButton.setAttribute('aria-expanded', String(open));
-  if (open) byId('help-close').focus();
-  else document.activeElement.blur(); // the keys go to the game again
-}
-helpButton.addEventListener('click', () => showHelp(helpEl.hidden));
-byId('help-close').addEventListener('click', () => showHelp(false));
+// "Keys" opens its help over the screen, keeping the focus; Escape or
+// "Close" closes it. On a phone the touch help comes first.
+helpButton.addEventListener('click', () => {
+  helpEl.showModal();
+  helpButton.setAttribute('aria-expanded', 'true');
+  byId('help-close').focus();
+});
+byId('help-close').addEventListener('click', () => helpEl.close());
+helpEl.addEventListener('close', () => {
+  helpButton.setAttribute('aria-expanded', 'false');
+  document.activeElement.blur(); // the keys go to the game again
+});
+if (window.matchMedia('(any-pointer: coarse)').matches) byId('help-title').after(byId('help-touch'));
+byId('describe').addEventListener('click', reading.describe);
+byId('open').addEventListener('click', () => byId('open-file').click());
+byId('palette').addEventListener('change', (e) => e.target.blur());
+startPalette();
+// On a phone the seldom needed controls start folded away.
+byId('more').open = !window.matchMedia('(orientation: landscape) and (max-height: 560px), (max-width: 480px)').matches;
 // A control pressed by pointer or touch gives the keys back to the game;
 // one reached by Tab keeps the focus, so Enter and Space press it again.
 document.addEventListener('click', (e) => {
@@ -114,12 +134,14 @@ loadGame({
       numbers = given;
       screen = createScreen(screenEl, numbers);
       messageLine = createMessageLine(messageEl, numbers);
+      reading.start(numbers);
       layout.start(numbers);
     },
     // The game's cells, the cell code of each.
     drowselShow(cells) {
       screen.show(cells);
       messageLine.show(cells);
+      reading.shown(cells);
       const now = performance.now();
       if (page.firstScreenAt === null) page.firstScreenAt = now;
       const pressed = queue.takePressedAt();
@@ -133,7 +155,12 @@ loadGame({
       if (!page.over && refusal === null) status(text || idleStatus);
     },
     drowselSeed: runs.showSeed, // the seed of the world being played
-    drowselLanguage: runs.showLanguage, // the language the game shows its texts in
+    // The language the game shows its texts in.
+    drowselLanguage(lang) {
+      runs.showLanguage(lang);
+      reading.language(lang);
+    },
+    drowselDescribed: reading.described, // what surrounds the player, in words
     drowselReplayText: replayText,
     drowselOver(won) {
       page.won = won;

@@ -78,20 +78,27 @@ export function startTouch(page) {
   }
   // A finger on the stage is the game's: cancelled at once, it starts no
   // gesture, whose targeting would lay the page out again before the frame
-  // that shows the tap.
+  // that shows the tap; but a page shown as text scrolls under it, and a
+  // finger that moved there is no tap.
+  let startedAt = null;
   document.addEventListener(
     'touchstart',
     (e) => {
-      const onStage = e.target instanceof Element && e.target.closest('#stage');
+      const target = e.target instanceof Element ? e.target : null;
+      const onStage = target && target.closest('#stage') && !target.closest('#page-text');
+      startedAt = e.touches.length === 1 ? e.touches[0] : null;
       if (e.touches.length === 1 && onStage && !page.over && !page.watching) e.preventDefault();
     },
     { passive: false },
   );
+  const MOVED_PX = 10;
   document.addEventListener(
     'touchend',
     (e) => {
       if (e.changedTouches.length !== 1 || e.touches.length !== 0) return;
       const touch = e.changedTouches[0];
+      const moved = startedAt && Math.hypot(touch.clientX - startedAt.clientX, touch.clientY - startedAt.clientY);
+      if (moved > MOVED_PX) return;
       if (tap(e, touch.clientX, touch.clientY)) e.preventDefault();
     },
     { passive: false },

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <string>
 
+#include "backends/browser/cp932_table.h"
 #include "backends/browser/web_terminal.h"
 #include "creatures/archmage.h"
 #include "game/program.h"
@@ -19,7 +20,9 @@
 #include "recording/recording_terminal.h"
 #include "recording/replay_terminal.h"
 #include "screen/console.h"
+#include "screen/describe.h"
 #include "screen/exit_status.h"
+#include "text/encoding.h"
 #include "text/language.h"
 
 // The bodies are JavaScript, which the C++ formatter would break.
@@ -48,6 +51,8 @@ EM_JS(void, page_record, (const char* bytes, int length), {
 });
 EM_JS(void, page_game_over, (int won), { Module.drowselOver(won != 0); });
 EM_JS(void, page_replay_over, (const char* problem), { Module.drowselReplayOver(UTF8ToString(problem)); });
+// What surrounds the player in words, for the page to say.
+EM_JS(void, page_described, (const char* utf8), { Module.drowselDescribed(UTF8ToString(utf8)); });
 // Never resolves: the program stays where it is, its screen on the page.
 EM_ASYNC_JS(void, page_stay, (), { await new Promise(() => {}); });
 // clang-format on
@@ -105,7 +110,34 @@ void replay(Terminal& page_terminal, std::string bytes) {
     program_entry();
 }
 
+// The UTF-8 form of a text in the shown language (CP932, or ASCII).
+std::string utf8_text(const std::string& text) {
+    std::string utf8;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
+        unsigned code = starts_cp932_pair(byte, next) ? cp932_double_to_unicode(byte, text[++i]) : CP932_SINGLE[byte];
+        code = code != 0 ? code : '?';
+        if (code < 0x80) {
+            utf8 += static_cast<char>(code);
+        } else if (code < 0x800) {
+            utf8 += static_cast<char>(0xC0 | code >> 6);
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | code >> 12);
+            utf8 += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace
+
+// The page's "Describe": called by the page while the program waits, never
+// through the terminal, so neither the game nor the recorder sees it. It
+// only reads the game's records.
+extern "C" EMSCRIPTEN_KEEPALIVE void drowsel_describe() { page_described(utf8_text(describe_surroundings()).c_str()); }
 
 int main() {
     Terminal& terminal = *open_web_terminal();  // the page has its numbers first
