@@ -65,6 +65,16 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
   // and the stage with them: the cells follow the stage's own size.
   if (window.ResizeObserver) new ResizeObserver(fit).observe(stageEl);
   if (window.visualViewport) window.visualViewport.addEventListener('resize', fit);
+  // On a phone the seldom needed controls are folded away ("More"), as a
+  // fresh load folds them however the phone was turned, until the player
+  // folds or unfolds them.
+  const more = document.getElementById('more');
+  const phone = window.matchMedia('(orientation: landscape) and (max-height: 560px), (max-width: 480px)');
+  let moreChosen = false;
+  more.firstElementChild.addEventListener('click', () => (moreChosen = true));
+  const fold = () => moreChosen || (more.open = !phone.matches);
+  phone.addEventListener('change', fold);
+  fold();
   zoomButton.addEventListener('click', () => {
     closer = !closer;
     zoomButton.textContent = closer ? 'Whole map' : 'Closer';

@@ -97,8 +97,6 @@ byId('describe').addEventListener('click', reading.describe);
 byId('open').addEventListener('click', () => byId('open-file').click());
 byId('palette').addEventListener('change', (e) => e.target.blur());
 startPalette();
-// On a phone the seldom needed controls start folded away.
-byId('more').open = !window.matchMedia('(orientation: landscape) and (max-height: 560px), (max-width: 480px)').matches;
 // A control pressed by pointer or touch gives the keys back to the game;
 // one reached by Tab keeps the focus, so Enter and Space press it again.
 document.addEventListener('click', (e) => {

@@ -179,6 +179,27 @@ function compareGrids(actual, expected, what) {
   }
 }
 
+// The five sizes every layout is checked at: phones both ways, a tablet, a desktop.
+const SIZES = [
+  [320, 568],
+  [390, 844],
+  [844, 390],
+  [768, 1024],
+  [1280, 800],
+];
+// axe-core (from the lockfile) finds nothing against WCAG 2.2 A and AA and
+// its best practice.
+const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+async function axe(page, where) {
+  await page.addScriptTag({ content: axeSource });
+  const found = await page.evaluate(async () => {
+    const tags = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice'];
+    const result = await window.axe.run(document, { runOnly: { type: 'tag', values: tags } });
+    return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+  });
+  if (found.length) fail(`axe-core, ${where}: ${found.join('; ')}`);
+}
+
 const won = JSON.parse(execFileSync(args.dump, ['--win', '4242'], { maxBuffer: 1 << 30 }));
 const endingPages = won.screens.map(expectedGrid).filter(isEndingPage);
 if (endingPages.length !== 7) fail(`the headless victory showed ${endingPages.length} ending pages`);
@@ -228,7 +249,8 @@ async function pageFaults(page) {
   await page.keyboard.press('Escape');
   if (await page.isVisible('#help')) fail('Escape does not close the help');
   await page.keyboard.press('Tab');
-  if ((await page.evaluate(() => document.activeElement.tagName)) !== 'BUTTON') fail('Tab does not reach the buttons');
+  const tabbed = await page.evaluate(() => document.activeElement.tagName);
+  if (tabbed !== 'BUTTON' && tabbed !== 'SUMMARY') fail('Tab does not reach the controls: ' + tabbed);
   await page.evaluate(() => document.activeElement.blur());
   await page.keyboard.press('Space');
   await page.waitForFunction(() => window.drowsel.waits >= 2);
@@ -380,31 +402,37 @@ async function touchGame() {
     fail('the won game by taps is not the won game by keys');
   }
 
-  for (const [width, height] of [
-    [320, 568],
-    [390, 844],
-    [844, 390],
-    [768, 1024],
-    [1280, 800],
-    [1366, 768],
-  ]) {
+  const freshWidths = {};
+  for (const [width, height, lang] of [...SIZES, [1366, 768]].flatMap((s) => [
+    [...s, 'ja'],
+    [...s, 'en'],
+  ])) {
     await page.setViewportSize({ width, height });
-    await page.goto(`${origin}/?seed=${SEED}`);
+    await page.goto(`${origin}/?seed=${SEED}&lang=${lang}`);
     await page.waitForFunction(() => window.drowsel.waits >= 1);
-    // In play, with the play controls shown: the whole grid (row 0 too) and
-    // every control inside the viewport, and nothing scrolled.
+    // The title page whole at 12 px or more: upright, its lines as text.
+    const title = await page.evaluate(() => {
+      const [text, screen] = [document.getElementById('page-text'), document.getElementById('screen')];
+      const whole = text.hidden || (text.scrollHeight <= text.clientHeight && text.textContent.includes('Drowsel'));
+      return [whole, parseFloat(getComputedStyle(text.hidden ? screen : text).fontSize)];
+    });
+    if (width < height && (!title[0] || title[1] < 12)) fail(`the title at ${width}x${height}: ${title}`);
+    // In play, with the play controls shown: the grid's rows (row 0 too)
+    // at the player's column and every control inside the viewport, and
+    // nothing scrolled; no finding of axe-core.
     while ((await page.evaluate(() => window.drowsel.keyWait.wait)) !== 'command') {
       const waits = await page.evaluate(() => window.drowsel.waits);
       await page.keyboard.press('Space');
       await page.waitForFunction((n) => window.drowsel.waits > n, waits);
     }
     const fit = await page.evaluate(() => {
-      const s = window.drowsel.cell(0, 0).getBoundingClientRect();
-      const end = window.drowsel.cell(22, 79).getBoundingClientRect();
+      const col = window.drowsel.keyWait.col;
+      const s = window.drowsel.cell(0, col).getBoundingClientRect();
+      const end = window.drowsel.cell(22, col).getBoundingClientRect();
       const st = document.getElementById('stage').getBoundingClientRect();
       const m = document.getElementById('message');
       const px = (e) => parseFloat(getComputedStyle(e).fontSize);
-      const out = [...document.querySelectorAll('#stage, #side *')]
+      const out = [...document.querySelectorAll('#stage, #side *:not(.unseen *)')]
         .map((c) => c.getBoundingClientRect())
         .filter(
           (c) => c.width > 0 && (c.left < 0 || c.top < 0 || c.right > innerWidth + 0.5 || c.bottom > innerHeight + 0.5),
@@ -417,15 +445,41 @@ async function touchGame() {
         screen: [s.left - st.left, s.top - st.top, st.right - end.right, st.bottom - end.bottom],
         message: m.hidden ? px(document.getElementById('screen')) : px(m),
         messageText: m.hidden ? '' : m.textContent,
+        grid: px(document.getElementById('screen')),
+        width: document.getElementById('screen').getBoundingClientRect().width,
       };
     });
-    if (fit.overflow || fit.screen.some((inside) => inside < -0.5) || fit.message < 12) {
+    freshWidths[[width, height]] = fit.width;
+    if (
+      fit.overflow ||
+      fit.screen.some((inside) => inside < -0.5) ||
+      fit.message < 12 ||
+      (width < height && fit.grid < 12)
+    ) {
       fail(`at ${width}x${height}: ${JSON.stringify(fit)}`);
     }
+    await axe(page, `${lang} at ${width}x${height}`);
   }
+  // Turned from every size to every other mid-game, a message shown: the
+  // screen as wide as a fresh load's there.
+  const turns = [];
+  for (const from of SIZES) {
+    for (const to of SIZES.filter((s) => s !== from)) {
+      for (const [width, height] of [from, to]) {
+        await page.setViewportSize({ width, height });
+        await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+      }
+      const shown = await page.evaluate(() => document.getElementById('screen').getBoundingClientRect().width);
+      turns.push(`${from.join('x')}->${to.join('x')} ${shown.toFixed(0)}/${freshWidths[to].toFixed(0)}`);
+      if (Math.abs(shown / freshWidths[to] - 1) > 0.02)
+        fail('turned, the screen is not as wide as a fresh load: ' + turns);
+    }
+  }
+  console.log('turned: ' + turns.join(', '));
   // Upright, "Closer" shows a window of 41 columns or more centred on the
   // player, and "Whole map" the whole map again.
   await page.setViewportSize({ width: 390, height: 844 });
+  await page.locator('#more > summary').tap();
   await button('Closer').tap();
   const view = await page.evaluate(() => {
     const stage = document.getElementById('stage').getBoundingClientRect();
@@ -509,9 +563,39 @@ try {
         window.drowsel.fit();
       }, style);
     }
+    if (i === 8) {
+      // In play the describe key says what surrounds the player, reaching
+      // neither the game nor its recording.
+      await page.keyboard.press('x');
+      await page.waitForFunction(() => document.querySelector('#said p:last-child.described'));
+      const said = await page.evaluate(() => [
+        window.drowsel.waits,
+        document.querySelector('#said p:last-child').textContent,
+      ]);
+      if (said[0] !== i + 1 || !said[1].startsWith('あなたの番。')) fail('x said ' + said);
+    }
     await page.keyboard.press(KEYS[i]);
   }
   await page.waitForFunction(() => window.drowsel.over, null, { timeout: 10000 });
+  // Each message was said once, as the game waited on it, and the title
+  // page; the accessibility tree holds them once and none of the grid.
+  const rowText = (screen, row) => {
+    const cells = expectedGrid(screen)[row];
+    return cells
+      .map((c) => c[0])
+      .join('')
+      .trim();
+  };
+  const messages = dumped.map((screen) => rowText(screen, 0)).filter((t, i, all) => t && t !== all[i - 1]);
+  const titlePage = [...Array(22).keys()].map((r) => rowText(dumped[0], r + 1)).filter((t) => t);
+  const said = await page.$$eval('#said p:not(.described)', (ps) => ps.map((p) => p.textContent));
+  if (JSON.stringify(said) !== JSON.stringify([titlePage.join(' '), ...messages])) fail('said: ' + said.join(' | '));
+  const tree = await page.locator('body').ariaSnapshot();
+  const mapRow = rowText(dumped[KEYS.length - 1], 5).slice(0, 12);
+  const once = (m) => tree.split(m.replace(/\s+/g, ' ')).length - 1 === messages.filter((n) => n === m).length;
+  if (tree.includes(mapRow) || !messages.every(once)) {
+    fail(`the accessibility tree shows the grid's "${mapRow}" or a message not once:\n${tree}`);
+  }
   compareGrids(
     await page.evaluate(() => window.drowsel.grid()),
     expectedGrid(dumped[KEYS.length - 1]),
@@ -530,6 +614,16 @@ try {
   if (readFileSync(await download.path(), 'latin1') !== played.recording) {
     fail("the recording downloaded from the page is not the headless game's");
   }
+  // The high-contrast palette: dark blue made light, and remembered.
+  await page.selectOption('#palette', 'contrast');
+  await page.reload();
+  const blue = await page.evaluate(() => {
+    const span = document.body.appendChild(document.createElement('span'));
+    span.className = 'c1';
+    return [getComputedStyle(span).color, document.getElementById('palette').value];
+  });
+  if (blue.join() !== 'rgb(135, 175, 255),contrast') fail('the contrast palette: ' + blue);
+  await page.selectOption('#palette', 'default');
 
   // The won game, replayed from its link at full pace ("+" four times):
   // the ending pages it shows.
