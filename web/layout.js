@@ -17,6 +17,7 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
   let closer = false;
   let focusCol = null; // the player's column, once the game has said
   let paged = false; // a title or ending page (the intro over the title) is shown
+  let shown = null; // the window as last fitted: the stage's width, the columns and the cell width
   const probe = document.createElement('div');
   probe.className = 'probe';
   probe.setAttribute('aria-hidden', 'true');
@@ -47,16 +48,22 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
     stageEl.classList.toggle('windowed', windowed);
     screenEl.style.setProperty('--cw', cw + 'px');
     screenEl.style.setProperty('--ch', Math.floor(cw * 2.2 * 64) / 64 + 'px');
-    // The window's first column: the player's column in its middle, the
-    // window inside the screen.
-    const middle = focusCol === null ? Math.floor(size.cols / 2) - 1 : focusCol;
-    const first = Math.max(0, Math.min(size.cols - cols, middle - Math.floor(cols / 2)));
-    screenEl.style.setProperty('--shift', (stageEl.clientWidth - cols * cw) / 2 - first * cw + 'px');
+    shown = { stageWidth: stageEl.clientWidth, cols, cw };
+    follow();
     // Single-width characters not exactly half the font's size wide (a
     // machine's monospace font, or the page's own by a fraction of a
     // pixel) are spaced to one cell each, so no row drifts off its columns.
     const advance = probe.getBoundingClientRect().width / probe.textContent.length;
     screenEl.style.setProperty('--ls', (advance > 0 ? cw - advance : 0) + 'px');
+  }
+
+  // The window's first column: the player's column in its middle, the
+  // window inside the screen. A step moves it without laying out the page.
+  function follow() {
+    const { stageWidth, cols, cw } = shown;
+    const middle = focusCol === null ? Math.floor(size.cols / 2) - 1 : focusCol;
+    const first = Math.max(0, Math.min(size.cols - cols, middle - Math.floor(cols / 2)));
+    screenEl.style.setProperty('--shift', (stageWidth - cols * cw) / 2 - first * cw + 'px');
   }
 
   if (document.fonts) document.fonts.addEventListener('loadingdone', fit);
@@ -104,7 +111,8 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
         const text = lines.join('\n').replace(/^\n+|\s+$/g, '');
         if (pageEl.textContent !== text) pageEl.textContent = text;
       }
-      if (was[0] !== focusCol || was[1] !== paged) fit();
+      if (was[1] !== paged) fit();
+      else if (was[0] !== focusCol && shown !== null) follow();
     },
   };
 }
