@@ -1,13 +1,15 @@
-// The game's screen as a line of text per row, every character exactly as
-// wide as its cells, so every character keeps its columns whatever font
-// draws it. The colours are highlights (a highlight a colour, drawn by
-// ::highlight(cN) in style.css): a stretch of single-width characters is
-// one text node however many colours it holds, so a step that changes
-// every row of the map makes and restyles no element. Each double-width
-// character is a span of its own, two cells wide. A browser without
-// highlights gets a span for each run of one colour instead. The cells come
-// as the game's cell code (Unicode, shape and colour), whose numbers the
-// game hands over.
+// The game's screen as text, every character exactly one cell wide, so
+// every character keeps its columns whatever font draws it. Each row is a
+// layer of text a colour, the layers laid over each other: a layer holds
+// the characters of its colour at their columns and spaces elsewhere (a
+// blank cell of its colour is a no-break space, so that the blank's colour
+// can be read back). A step that changes every row of the map changes the
+// text of a few layers a row and makes no element; one text a colour, not a
+// span for each run of one colour, is what the browser lays out and paints.
+// Each double-width character is a span of its own over its two cells. The
+// cells come as the game's cell code (Unicode, shape and colour), whose
+// numbers the game hands over.
+const BLANK = '\u00a0';
 
 // What a cell code holds, by the numbers of the game's `cell`.
 export function cellCode(cell) {
@@ -22,86 +24,64 @@ export function cellCode(cell) {
   };
 }
 
-function span(text, className) {
-  const element = document.createElement('span');
-  element.className = className;
-  element.textContent = text;
-  return element;
-}
-
 export function createScreen(screenEl, { cols, rows, cell }) {
   const code = cellCode(cell);
-  const highlights = window.CSS && CSS.highlights ? [] : null;
-  for (let c = 0; highlights && c < code.colours; c++) CSS.highlights.set('c' + c, (highlights[c] = new Highlight()));
   const shown = new Uint32Array(cols * rows);
   const rowEls = [];
-  const rowRanges = []; // per row, [colour, range] of each run in it
+  const layers = []; // per row, the text node of each colour's layer (made when first needed)
+  const wides = []; // per row, its double-width characters' spans
   for (let r = 0; r < rows; r++) {
     rowEls.push(screenEl.appendChild(document.createElement('div')));
-    rowRanges.push([]);
+    layers.push([]);
+    wides.push([]);
+  }
+  function layer(r, colour) {
+    if (!layers[r][colour]) {
+      const span = rowEls[r].appendChild(document.createElement('span'));
+      span.className = `c${colour} layer`;
+      layers[r][colour] = span.appendChild(document.createTextNode(''));
+    }
+    return layers[r][colour];
   }
 
   function drawRow(cells, r) {
-    const row = rowEls[r];
-    for (const [colour, range] of rowRanges[r]) highlights[colour].delete(range);
-    rowRanges[r] = [];
-    const nodes = [];
-    let text = '';
-    let runs = []; // [colour, start, end] in `text`
-    const endText = () => {
-      if (text === '') return;
-      if (!highlights) {
-        for (const [colour, start, end] of runs) nodes.push(span(text.slice(start, end), 'c' + colour));
-      } else {
-        // A row of one text node keeps it.
-        const node = nodes.length === 0 && row.childNodes.length === 1 && row.firstChild.nodeType === Node.TEXT_NODE;
-        nodes.push(node ? row.firstChild : document.createTextNode(text));
-        nodes[nodes.length - 1].data = text;
-        const container = nodes[nodes.length - 1];
-        for (const [colour, startOffset, endOffset] of runs) {
-          // Static: no live range for the page to keep up to date.
-          const range = new StaticRange({ startContainer: container, startOffset, endContainer: container, endOffset });
-          highlights[colour].add(range);
-          rowRanges[r].push([colour, range]);
-        }
-      }
-      text = '';
-      runs = [];
-    };
+    const texts = []; // per colour in the row, its layer's characters
+    for (const span of wides[r]) span.remove();
+    wides[r] = [];
     for (let c = 0; c < cols; c++) {
       const v = cells[r * cols + c];
       const shape = code.shape(v);
       if (shape === cell.covered) continue;
       if (shape === cell.wide) {
-        endText();
-        nodes.push(span(code.text(v), `c${code.colour(v)} w`));
+        const span = rowEls[r].appendChild(document.createElement('span'));
+        span.className = `c${code.colour(v)} w`;
+        span.style.setProperty('--col', String(c));
+        span.textContent = code.text(v);
+        wides[r].push(span);
         continue;
       }
-      const run = runs[runs.length - 1];
-      if (run && run[0] === code.colour(v)) run[2]++;
-      else runs.push([code.colour(v), text.length, text.length + 1]);
-      text += code.text(v);
+      const colour = code.colour(v);
+      if (!texts[colour]) texts[colour] = new Array(cols).fill(' ');
+      texts[colour][c] = shape === cell.single && code.text(v) === ' ' ? BLANK : code.text(v);
     }
-    endText();
-    if (nodes.length !== 1 || nodes[0] !== row.firstChild || row.childNodes.length !== 1) row.replaceChildren(...nodes);
+    for (let colour = 0; colour < code.colours; colour++) {
+      const text = texts[colour] ? texts[colour].join('').replace(/ +$/, '') : ''; // no spaces to lay out after the last
+      if (texts[colour] || layers[r][colour]) {
+        const node = layer(r, colour);
+        if (node.data !== text) node.data = text;
+      }
+    }
   }
 
-  // The node (a text node, or a span's) and the offset in it of a screen
-  // cell, or null for the right half of a double-width character.
+  // The text node and the offset in it of a screen cell, or null for the
+  // right half of a double-width character.
   function cellAt(row, col) {
-    let c = 0;
-    for (const node of rowEls[row].childNodes) {
-      const wide = node.nodeType !== Node.TEXT_NODE && node.classList.contains('w');
-      const width = wide ? 2 : node.textContent.length;
-      if (col >= c + width) {
-        c += width;
-        continue;
-      }
-      const text = node.nodeType === Node.TEXT_NODE ? node : node.firstChild;
-      if (!wide) return { text, at: col - c };
-      return col === c ? { text, at: 0 } : null;
+    for (const span of wides[row]) {
+      const at = Number(span.style.getPropertyValue('--col'));
+      if (col === at || col === at + 1) return col === at ? { text: span.firstChild, at: 0 } : null;
     }
-    return null;
+    const node = layers[row].find((text) => text && text.data[col] !== undefined && text.data[col] !== ' ');
+    return { text: node, at: col };
   }
 
   const screen = {
@@ -124,27 +104,24 @@ export function createScreen(screenEl, { cols, rows, cell }) {
       const range = document.createRange();
       range.setStart(found.text, found.at);
       range.setEnd(found.text, found.at + 1);
-      return { textContent: range.toString(), getBoundingClientRect: () => range.getBoundingClientRect() };
+      const textContent = range.toString().replace(BLANK, ' ');
+      return { textContent, getBoundingClientRect: () => range.getBoundingClientRect() };
     },
-    // The screen as drawn: per row, [character, colour] for each cell, the
-    // colour a span's class or the highlight that holds the character; the
-    // right half of a double-width character is ['', colour].
+    // The screen as drawn: per row, [character, colour] for each cell, read
+    // from the layers; the right half of a double-width character is ['',
+    // colour].
     grid() {
-      const colourOf = new Map(); // text node -> the colour of each character
-      for (let c = 0; highlights && c < code.colours; c++) {
-        for (const range of CSS.highlights.get('c' + c)) {
-          const node = range.startContainer;
-          if (!colourOf.has(node)) colourOf.set(node, new Array(node.length));
-          colourOf.get(range.startContainer).fill(c, range.startOffset, range.endOffset);
-        }
-      }
-      return rowEls.map((row) => {
+      return rowEls.map((row, r) => {
         const cells = [];
-        for (const node of row.childNodes) {
-          const text = node.nodeType === Node.TEXT_NODE;
-          const colours = text ? colourOf.get(node) || [] : [Number(node.classList[0].slice(1))];
-          [...node.textContent].forEach((ch, i) => cells.push([ch, colours[text ? i : 0]]));
-          if (!text && node.classList.contains('w')) cells.push(['', colours[0]]);
+        layers[r].forEach((text, colour) => {
+          [...text.data].forEach((ch, c) => ch !== ' ' && (cells[c] = [ch === BLANK ? ' ' : ch, colour]));
+        });
+        for (const span of wides[r]) {
+          const [at, colour] = [Number(span.style.getPropertyValue('--col')), Number(span.classList[0].slice(1))];
+          [cells[at], cells[at + 1]] = [
+            [span.textContent, colour],
+            ['', colour],
+          ];
         }
         return cells;
       });
