@@ -1,4 +1,4 @@
-#include "recording/recording_file.h"
+#include "programs/recording_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
