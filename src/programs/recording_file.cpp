@@ -1,15 +1,17 @@
 #include "programs/recording_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
-#include "recording/replay_terminal.h"
+#include "programs/state_folder.h"
+#include "screen/screen_buffer.h"
 
 namespace {
 
@@ -26,11 +28,6 @@ const char* kind_of_file(mode_t mode) {
     return "not a regular file";
 }
 
-void nap(int ms) {
-    timespec pause{ms / 1000, (ms % 1000) * 1000000L};
-    while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {}
-}
-
 }  // namespace
 
 int create_recording_file(const std::string& path, const RecordingHeader& header, std::string& problem) {
@@ -39,8 +36,11 @@ int create_recording_file(const std::string& path, const RecordingHeader& header
         int error = errno;
         problem = error == EEXIST ? quoted(path) + " already exists; a recording never replaces a file"
                                   : failure("create the recording", path, error);
+        errno = error;
         return -1;
     }
+    // The lock first: a follower that finds the file sees a player in it.
+    flock(fd, LOCK_EX);
     if (!write_to_recording(fd, encode_header(header))) {
         problem = failure("write the recording", path, errno);
         close(fd);
@@ -61,19 +61,187 @@ bool write_to_recording(int fd, std::string_view bytes) {
     return true;
 }
 
+RecordingWriter::RecordingWriter(int fd, std::string path, const RecordingHeader& header)
+    : fd_(fd), path_(std::move(path)), given_path_(path_), seed_(header.seed), start_(std::time(nullptr)) {
+    if (!path_.empty()) written_ = encode_header(header);
+}
+
 bool RecordingWriter::write(std::string_view line) {
     if (failed()) return false;
     bool key = !line.empty() && line[0] == 'k';
     if (key) ++keys_;
-    if (write_to_recording(fd_, line)) return false;
+    std::string before = said_;
+    if (!path_.empty() && !mend(key ? keys_ : 0)) return true;
+    if (write_to_recording(fd_, line)) {
+        if (!path_.empty()) written_ += line;
+        return said_ != before;
+    }
     failure_ = std::string("Recording stopped ") + (key ? "at key " + std::to_string(keys_) : "at its end line") +
                ": " + std::strerror(errno);
+    said_ = failure_.substr(0, SCREEN_COLS);
     return true;
 }
+
+bool RecordingWriter::mend(long key) {
+    struct stat held {
+    }, named{};
+    if (fstat(fd_, &held) != 0) return true;  // nothing to compare
+    bool gone = stat(path_.c_str(), &named) != 0;
+    bool replaced = !gone && (named.st_dev != held.st_dev || named.st_ino != held.st_ino);
+    bool cut = static_cast<std::size_t>(held.st_size) != written_.size();
+    if (!gone && !replaced && !cut) return true;
+    std::string what = gone ? "deleted" : replaced ? "replaced" : "truncated";
+    // The same file, cut: written again from its start.
+    if (!gone && !replaced &&
+        pwrite(fd_, written_.data(), written_.size(), 0) == static_cast<ssize_t>(written_.size()) &&
+        ftruncate(fd_, static_cast<off_t>(written_.size())) == 0 &&
+        lseek(fd_, static_cast<off_t>(written_.size()), SEEK_SET) >= 0) {
+        say(what, key, "");
+        return true;
+    }
+    // Deleted: the path again; taken by another file: never written over.
+    if (gone && write_whole_at(path_)) {
+        say(what, key, "");
+        return true;
+    }
+    std::string problem;
+    std::string kept = new_kept_run_path(start_, seed_, problem);
+    if (!kept.empty() && write_whole_at(kept)) {
+        say(what, key, kept);
+        return true;
+    }
+    failure_ = "Recording stopped " + (key > 0 ? "at key " + std::to_string(key) : std::string("at its end line")) +
+               ": " + quoted(given_path_) + " was " + what + " and the run cannot be written again" +
+               (problem.empty() ? "" : " (" + problem + ")");
+    said_ = failure_.substr(0, SCREEN_COLS);
+    return false;
+}
+
+bool RecordingWriter::write_whole_at(const std::string& path) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    flock(fd, LOCK_EX);
+    if (!write_to_recording(fd, written_)) {
+        close(fd);
+        unlink(path.c_str());
+        return false;
+    }
+    close(fd_);
+    fd_ = fd;
+    path_ = path;
+    return true;
+}
+
+// "'run.rec' was deleted at key 12; written again whole" or "...; the run
+// goes on in '...'", with the names cut to their last part when the whole
+// paths do not fit the status line.
+void RecordingWriter::say(const std::string& what, long key, const std::string& where) {
+    auto line = [&](const std::string& given, const std::string& kept) {
+        return quoted(given) + " was " + what + " at " +
+               (key > 0 ? "key " + std::to_string(key) : std::string("its end line")) +
+               (kept.empty() ? "; written again whole" : "; the run goes on in " + quoted(kept));
+    };
+    auto last_part = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
+    mended_ = line(given_path_, where);
+    said_ = mended_.size() <= static_cast<std::size_t>(SCREEN_COLS) ? mended_
+                                                                    : line(last_part(given_path_), last_part(where));
+    said_ = said_.substr(0, SCREEN_COLS);
+}
+
+namespace {
+
+// How long a followed file's lock must stay free, with no new bytes, before
+// its writer counts as gone (a recorder takes it just after it creates the
+// file).
+constexpr auto WRITER_GONE_AFTER = std::chrono::milliseconds(300);
+
+// A recording read as it is written, by a recorder (which holds a lock on
+// it while it plays) or through a FIFO. It may not exist yet.
+class FollowedFile {
+   public:
+    FollowedFile(std::string path, int fd) : path_(std::move(path)) {
+        if (fd >= 0) take(fd);
+    }
+    long read(char* into, std::size_t room) {
+        if (fd_ < 0) {
+            if (broken_ || !open_when_there()) return broken_ ? -1 : RECORDING_NOTHING_YET;
+        }
+        for (;;) {
+            ssize_t got = ::read(fd_, into, room);
+            if (got < 0 && errno == EINTR) continue;
+            if (got > 0) {
+                read_ += got;
+                free_since_ = {};
+                return static_cast<long>(got);
+            }
+            if (got < 0 && errno != EAGAIN) return -1;
+            // A FIFO gives 0 when no writer has it open: none yet, or the
+            // one that wrote has closed it.
+            if (fifo_) return got == 0 && read_ > 0 ? RECORDING_WRITER_GONE : RECORDING_NOTHING_YET;
+            return quiet();
+        }
+    }
+
+   private:
+    void take(int fd) {
+        fd_ = fd;
+        struct stat info {};
+        fifo_ = fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode);
+    }
+    bool open_when_there() {
+        int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0) {
+            broken_ = errno != ENOENT;
+            return false;
+        }
+        struct stat info {};
+        if (fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
+            broken_ = true;
+            close(fd);
+            return false;
+        }
+        take(fd);
+        return true;
+    }
+    // No new bytes in the file: the writer still there, gone, or the file
+    // not the one read.
+    long quiet() {
+        struct stat held {
+        }, named{};
+        if (fstat(fd_, &held) == 0 && held.st_size < read_) return RECORDING_FILE_TRUNCATED;
+        if (stat(path_.c_str(), &named) != 0 || named.st_dev != held.st_dev || named.st_ino != held.st_ino)
+            return RECORDING_FILE_REPLACED;
+        if (flock(fd_, LOCK_SH | LOCK_NB) != 0) {
+            free_since_ = {};
+            return RECORDING_NOTHING_YET;
+        }
+        flock(fd_, LOCK_UN);
+        auto now = std::chrono::steady_clock::now();
+        if (free_since_ == std::chrono::steady_clock::time_point{}) free_since_ = now;
+        return now - free_since_ >= WRITER_GONE_AFTER ? RECORDING_WRITER_GONE : RECORDING_NOTHING_YET;
+    }
+
+    std::string path_;
+    int fd_ = -1;
+    bool fifo_ = false;
+    bool broken_ = false;
+    off_t read_ = 0;
+    std::chrono::steady_clock::time_point free_since_{};
+};
+
+}  // namespace
 
 bool open_recording_file(const std::string& path, OpenedRecording& opened, std::string& problem, bool follow) {
     // Never blocking: a FIFO without a writer would hold open() forever.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0 && follow && errno == ENOENT) {
+        // Not begun yet: the reader waits for it.
+        auto file = std::make_shared<FollowedFile>(path, -1);
+        opened.reader =
+            std::make_unique<RecordingReader>([file](char* into, std::size_t room) { return file->read(into, room); });
+        opened.header_read = false;
+        return true;
+    }
     if (fd < 0) {
         problem = failure("read the recording", path, errno);
         return false;
@@ -93,24 +261,26 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
         return false;
     }
     opened.fd = fd;
-    opened.reader = std::make_unique<RecordingReader>([fd, follow](char* into, std::size_t room) -> long {
-        for (;;) {
-            ssize_t got = read(fd, into, room);
-            if (got < 0 && errno == EINTR) continue;
-            // Following, the end of what is there is no end: the recorder
-            // (or the FIFO's writer) may write more.
-            if (follow && (got == 0 || (got < 0 && errno == EAGAIN))) return RECORDING_NOTHING_YET;
-            return static_cast<long>(got);
-        }
-    });
-    RecordingStatus status;
-    bool said = false;
-    while ((status = opened.reader->read_header(opened.header)) == RecordingStatus::need_more) {
-        if (!said) std::fprintf(stderr, "drowsel: waiting for %s to begin (Ctrl-C gives up)\n", quoted(path).c_str());
-        said = true;
-        nap(REPLAY_FOLLOW_POLL_MS);
+    if (follow) {
+        auto file = std::make_shared<FollowedFile>(path, fd);
+        opened.reader =
+            std::make_unique<RecordingReader>([file](char* into, std::size_t room) { return file->read(into, room); });
+    } else {
+        opened.reader = std::make_unique<RecordingReader>([fd](char* into, std::size_t room) -> long {
+            for (;;) {
+                ssize_t got = read(fd, into, room);
+                if (got < 0 && errno == EINTR) continue;
+                return static_cast<long>(got);
+            }
+        });
     }
+    RecordingStatus status = opened.reader->read_header(opened.header);
     if (status == RecordingStatus::ok) return true;
+    // Following, a header not all written yet is read when it comes.
+    if (status == RecordingStatus::need_more) {
+        opened.header_read = false;
+        return true;
+    }
     problem = quoted(path) + ": " + recording_problem_text(status, opened.header);
     opened.reader.reset();
     close(fd);
