@@ -50,6 +50,48 @@ int create_recording_file(const std::string& path, const RecordingHeader& header
     return fd;
 }
 
+int reopen_recording_file(const std::string& path, std::string& kept, std::string& problem) {
+    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        problem = failure("open the recording", path, errno);
+        if (fd >= 0) close(fd);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        problem = quoted(path) + (S_ISREG(info.st_mode)
+                                      ? " is being recorded by a game still in play"
+                                      : std::string(" is ") + kind_of_file(info.st_mode) + ", not a recording file");
+        close(fd);
+        return -1;
+    }
+    kept.assign(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t got = 0;
+    while (got < kept.size()) {
+        ssize_t n = pread(fd, kept.data() + got, kept.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    kept.resize(got);
+    kept.resize(kept.rfind('\n') == std::string::npos ? 0 : kept.rfind('\n') + 1);  // a last line cut short
+    if (ftruncate(fd, static_cast<off_t>(kept.size())) != 0 ||
+        lseek(fd, static_cast<off_t>(kept.size()), SEEK_SET) < 0 || fcntl(fd, F_SETFL, 0) != 0) {
+        problem = failure("write the recording", path, errno);
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool recording_in_play(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    bool held = flock(fd, LOCK_SH | LOCK_NB) != 0;
+    close(fd);
+    return held;
+}
+
 bool write_to_recording(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = write(fd, bytes.data(), bytes.size());
@@ -61,9 +103,17 @@ bool write_to_recording(int fd, std::string_view bytes) {
     return true;
 }
 
-RecordingWriter::RecordingWriter(int fd, std::string path, const RecordingHeader& header)
-    : fd_(fd), path_(std::move(path)), given_path_(path_), seed_(header.seed), start_(std::time(nullptr)) {
-    if (!path_.empty()) written_ = encode_header(header);
+RecordingWriter::RecordingWriter(int fd, std::string path, const RecordingHeader& header, std::string written)
+    : fd_(fd),
+      path_(std::move(path)),
+      given_path_(path_),
+      seed_(header.seed),
+      start_(std::time(nullptr)),
+      written_(std::move(written)) {
+    if (!path_.empty() && written_.empty()) written_ = encode_header(header);
+    // The keys so far: the lines that start with 'k'.
+    for (std::size_t at = 0; at < written_.size(); ++at)
+        keys_ += written_[at] == 'k' && (at == 0 || written_[at - 1] == '\n');
 }
 
 bool RecordingWriter::write(std::string_view line) {

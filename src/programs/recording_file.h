@@ -16,6 +16,13 @@
 // as long as the descriptor is open) and writes the header. Returns the
 // open file descriptor, or -1 (errno as open(2) left it when it refused).
 int create_recording_file(const std::string& path, const RecordingHeader& header, std::string& problem);
+// Opens an unfinished recording to go on recording into it: takes its lock
+// (refused while another game holds it: that run is still being played),
+// drops a last line cut short, and gives every byte it keeps in `kept`.
+// Returns the descriptor, at the end of the file, or -1.
+int reopen_recording_file(const std::string& path, std::string& kept, std::string& problem);
+// True while a game records into `path` (it holds the file's lock).
+bool recording_in_play(const std::string& path);
 // Writes `bytes` with write(2) at once, so that they are on disk whatever
 // becomes of the process afterwards. False when the disk refuses them
 // (errno says why).
@@ -31,9 +38,11 @@ bool write_to_recording(int fd, std::string_view bytes);
 // saying where and why; the game goes on all the same.
 class RecordingWriter {
    public:
-    // `fd` open on `path` and holding the header's bytes; without a path
-    // the file is not looked at.
-    explicit RecordingWriter(int fd, std::string path = {}, const RecordingHeader& header = {});
+    // `fd` open on `path` and holding `written` (the header's bytes when
+    // empty, or what reopen_recording_file kept); without a path the file
+    // is not looked at.
+    explicit RecordingWriter(int fd, std::string path = {}, const RecordingHeader& header = {},
+                             std::string written = {});
     // True when there is something new to say: said().
     bool write(std::string_view line);
     bool failed() const { return !failure_.empty(); }

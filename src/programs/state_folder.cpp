@@ -11,6 +11,8 @@
 #include <cstring>
 #include <regex>
 
+#include "programs/recording_file.h"
+
 namespace {
 
 // "2026-12-09T10-21-47Z", then "-seed-N", then "-K" for a second copy.
@@ -107,9 +109,14 @@ std::string newest_unfinished_run(std::string& problem) {
     std::string folder = state_folder(problem);
     if (folder.empty()) return "";
     std::vector<KeptRun> runs = kept_runs(folder);
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
-        if (!run->finished) return run->path;
-    problem = "no unfinished run in '" + folder + "'";
+    bool in_play = false;
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        if (run->finished) continue;
+        // A game still recording into it is not to be taken up.
+        if (!recording_in_play(run->path)) return run->path;
+        in_play = true;
+    }
+    problem = "no unfinished run in '" + folder + "'" + (in_play ? " but those still being played" : "");
     return "";
 }
 

@@ -36,9 +36,9 @@ std::vector<KeptRun> kept_runs(const std::string& folder);
 // True when the file's last line is an end line.
 bool run_is_finished(const std::string& path);
 
-// The path of the newest unfinished run in the state folder, the one
-// --resume continues by default; empty, with `problem` in words, when there
-// is none or the folder cannot be read.
+// The path of the newest unfinished run in the state folder that no game
+// is still playing, the one --resume continues by default; empty, with
+// `problem` in words, when there is none or the folder cannot be read.
 std::string newest_unfinished_run(std::string& problem);
 
 // Removes all but the newest `keep` finished runs of `folder`.

@@ -126,6 +126,23 @@ TEST_F(Files, TheStateFolderKeepsEveryUnfinishedRunAndTheLastFinishedOnes) {
     EXPECT_EQ(left_unfinished, unfinished);
     EXPECT_TRUE(runs.back().finished && runs.back().path == folder + "/" + kept_run_name(1765275707 + 60 * 29, 99));
     EXPECT_EQ(read_text(folder + "/notes.txt"), "mine");
+
+    // Taken up again: its last line, cut short, dropped; while a game
+    // holds it, no other takes it up and --resume's choice passes it by.
+    std::string kept;
+    int fd = reopen_recording_file(unfinished.back(), kept, problem);
+    ASSERT_GE(fd, 0) << problem;
+    EXPECT_EQ(kept, encode_header(HEADER) + KEYS[0]);
+    EXPECT_EQ(read_text(unfinished.back()), kept);
+    EXPECT_EQ(reopen_recording_file(unfinished.back(), kept, problem), -1);
+    EXPECT_NE(problem.find("still in play"), std::string::npos) << problem;
+    EXPECT_EQ(newest_unfinished_run(problem), unfinished[unfinished.size() - 2]);
+    RecordingWriter writer(fd, unfinished.back(), HEADER, encode_header(HEADER) + KEYS[0]);
+    fs::remove(unfinished.back());
+    EXPECT_TRUE(writer.write(KEYS[1]));
+    EXPECT_NE(writer.said().find("deleted at key 2"), std::string::npos) << writer.said();
+    EXPECT_EQ(read_text(unfinished.back()), kept + KEYS[1]);
+    close(writer.fd());
 }
 
 // What is done to the file between two keys, and where the run is after
