@@ -133,15 +133,18 @@ bool RecordingWriter::write(std::string_view line) {
 }
 
 bool RecordingWriter::mend(long key) {
-    struct stat held {
-    }, named{};
+    struct stat held {};
+    struct stat named {};
     if (fstat(fd_, &held) != 0) return true;  // nothing to compare
     bool gone = stat(path_.c_str(), &named) != 0;
     bool replaced = !gone && (named.st_dev != held.st_dev || named.st_ino != held.st_ino);
     bool cut = static_cast<std::size_t>(held.st_size) != written_.size();
     if (!gone && !replaced && !cut) return true;
-    std::string what = gone ? "deleted" : replaced ? "replaced" : "truncated";
-    // The same file, cut: written again from its start.
+    std::string what = gone                                                       ? "deleted"
+                       : replaced                                                 ? "replaced"
+                       : static_cast<std::size_t>(held.st_size) < written_.size() ? "truncated"
+                                                                                  : "changed";
+    // The same file, cut or added to: written again from its start.
     if (!gone && !replaced &&
         pwrite(fd_, written_.data(), written_.size(), 0) == static_cast<ssize_t>(written_.size()) &&
         ftruncate(fd_, static_cast<off_t>(written_.size())) == 0 &&
