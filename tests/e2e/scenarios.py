@@ -416,33 +416,56 @@ def scenario_english(ctx):
 
 
 def scenario_follow(ctx):
-    """A run watched while it is recorded (--replay FILE --follow): after
-    each key the player presses, the follower shows the player's screen
-    (the game's rows; its own line below them says it follows); when the
-    player quits, the follower shows the end line, and both end with 0."""
+    """A run watched while it is recorded (--replay FILE --follow): started
+    before the player, the follower shows the title; after each key the
+    player presses, it shows the player's screen (the game's rows; its own
+    line below them says it follows); when the player quits, the follower
+    shows the end line, and both end with 0. A player killed is said to have
+    left, with status 6; Q (or q) stops a follower waiting for a run to
+    begin."""
     path = os.path.join(ctx.workdir, "followed.rec")
-    player = Game(ctx, ctx.pane(args=("--seed", "4242", "--record", path)), dump_of(ctx, 4242, RECORDED + [("Q",)]))
-    player.wait("the title page")
+    title = Dump(ctx.dump, 4242).screens[0]
     follower = ctx.pane(args=("--replay", path, "--follow"))
-    rows = len(player.dump.screens[0]["bytes"])
+    rows = len(title["bytes"])
 
     def game_rows(screen):
         return Screen(screen.width, rows, screen.cells[:rows])
 
-    def caught_up(what):
-        want = game_rows(player.expected())
-        follower.wait_for(what, lambda shown: want.mismatch_of(game_rows(shown)))
+    def shows(pane, what, screen):
+        want = game_rows(ctx.looks.terminal_screen(screen, pane.width, pane.height))
+        pane.wait_for(what, lambda shown: want.mismatch_of(game_rows(shown)))
 
+    def says(pane, what, line):
+        pane.wait_for(what, lambda shown: True if shown.text(rows).startswith(line) else shown.text(rows))
+
+    shows(follower, "the title before the run begins", title)
+    says(follower, "the follower waiting for the run", "Following: waiting for the run to begin")
+    player = Game(ctx, ctx.pane(args=("--seed", "4242", "--record", path)), dump_of(ctx, 4242, RECORDED + [("Q",)]))
+    player.wait("the title page")
     for step in RECORDED:
         player.press(*step)
-        caught_up("the followed screen after %s" % " ".join(step))
+        shows(follower, "the followed screen after %s" % " ".join(step), player.dump.screens[player.keys])
     player.pane.send("Q")
     player.pane.expect_exit_status(0)
-    end_line = "End of the recording: quit. Press a key."
-    follower.wait_for("the follower's end line",
-                      lambda shown: True if shown.text(rows).startswith(end_line) else shown.text(rows))
+    says(follower, "the follower's end line", "End of the recording: quit. Press a key.")
     follower.send("z")
     follower.expect_exit_status(0)
+
+    killed = os.path.join(ctx.workdir, "killed.rec")
+    player = Game(ctx, ctx.pane(args=("--seed", "99", "--record", killed)), dump_of(ctx, 99, RECORDED))
+    player.play(RECORDED[:3])
+    follower = ctx.pane(args=("--replay", killed, "--follow"))
+    shows(follower, "the killed player's screen", player.dump.screens[player.keys])
+    player.pane.kill(signal.SIGKILL)
+    says(follower, "the player gone", "End of the recording: the player left at key %d." % (player.keys + 1))
+    follower.send("z")
+    follower.expect_exit_status(6)
+
+    for waiting, key in ((os.path.join(ctx.workdir, "never.rec"), "Q"), (os.path.join(ctx.workdir, "nor.rec"), "q")):
+        follower = ctx.pane(args=("--replay", waiting, "--follow"))
+        shows(follower, "the title of a run not begun", title)
+        follower.send(key)
+        follower.expect_exit_status(0)
 
 
 # ---- Screen readers and palettes -----------------------------------------
