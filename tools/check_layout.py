@@ -15,6 +15,7 @@ PLATFORM = [
     (re.compile(r"^emscripten(\.h$|/)"), ("backends/browser/", "programs/web_main.cpp"), "Emscripten"),
     (re.compile(r"^(termios\.h|csignal|signal\.h|sys/ioctl\.h)$"), ("backends/", "programs/"),
      "POSIX terminal or signal"),
+    (re.compile(r"^iconv\.h$"), ("text/iconv/",), "iconv"),
 ]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 

@@ -17,14 +17,7 @@ namespace {
 // Copies at most MESSAGE_LIMIT - 1 bytes, always terminated: an over-long
 // message is cut, never overflows, and never ends on half a character.
 void copy_message(char* dest, const char* text) {
-    std::size_t length = 0;
-    while (length < MESSAGE_LIMIT - 1 && text[length] != '\0') {
-        bool two_bytes = is_cp932_lead_byte(static_cast<unsigned char>(text[length]));
-        if (two_bytes && text[length + 1] == '\0') break;  // half a character
-        std::size_t width = two_bytes ? 2 : 1;
-        if (length + width > MESSAGE_LIMIT - 1) break;
-        length += width;
-    }
+    std::size_t length = whole_characters_length(text, MESSAGE_LIMIT - 1);
     std::memmove(dest, text, length);
     dest[length] = '\0';
 }
