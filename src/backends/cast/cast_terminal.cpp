@@ -11,9 +11,6 @@ namespace {
 
 // The PC palette's numbers (blue is 1, red 4) as SGR's (red is 1, blue 4).
 constexpr int SGR_OF_PC[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-// Unchanged cells between two changes that are written again rather than
-// stepped over: up to this many, of plain ASCII, cost less than a move.
-constexpr int REWRITTEN_GAP = 3;
 
 // Characters every player draws two columns wide (the kana, the CJK
 // ideographs and punctuation, the full-width forms). Any other double-byte
@@ -27,16 +24,18 @@ bool surely_wide(char32_t code) {
 
 std::string json_string(std::string_view text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (char c : text) {
         if (c == '"' || c == '\\') {
             out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7f) {
+            out += c;
+        } else if (c == '\r' || c == '\n') {
+            out += c == '\r' ? "\\r" : "\\n";
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
             char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
             out += escaped;
         } else {
-            out += static_cast<char>(c);
+            out += c;
         }
     }
     return out + "\"";
@@ -167,44 +166,21 @@ void CastTerminal::shift_row(std::string& out, int row, const Cell* next) {
     }
 }
 
-// The changed cells of a row in runs, and the end of the row erased at
-// once where it became blank.
+// The changed cells of a row, in runs.
 void CastTerminal::write_row(std::string& out, int row, const Cell* next) {
     Cell* shown = shown_[row];
-    const Cell blank;
-    int end = SCREEN_COLS;
-    while (end > 0 && next[end - 1] == blank) --end;
-    bool erase = false;
-    for (int col = end; col < SCREEN_COLS; ++col) erase = erase || !(shown[col] == blank);
-    for (int col = 0; col < end;) {
+    for (int col = 0; col < SCREEN_COLS;) {
         if (next[col] == shown[col]) {
             ++col;
             continue;
         }
         int start = next[col].part == cover ? col - 1 : col;
         int stop = col + 1;
-        for (;;) {
-            if (next[stop - 1].part == lead) {
-                ++stop;
-                continue;
-            }
-            int changed = stop;
-            while (changed < end && next[changed] == shown[changed]) ++changed;
-            if (changed >= end || changed - stop > REWRITTEN_GAP) break;
-            bool plain = true;
-            for (int gap = stop; gap < changed; ++gap)
-                plain = plain && next[gap].part == single && next[gap].code < 0x80;
-            if (!plain) break;
-            stop = changed + 1;
-        }
+        while (stop < SCREEN_COLS && (next[stop - 1].part == lead || !(next[stop] == shown[stop]))) ++stop;
         write_cells(out, row, next, start, stop);
         col = stop;
     }
-    if (erase) {
-        move_to(out, row, end);
-        out += "\x1b[K";
-    }
-    for (int col = 0; col < SCREEN_COLS; ++col) shown[col] = next[col];
+    std::copy_n(next, SCREEN_COLS, shown);
 }
 
 void CastTerminal::write_cells(std::string& out, int row, const Cell* next, int start, int stop) {
@@ -234,18 +210,23 @@ void CastTerminal::write_cells(std::string& out, int row, const Cell* next, int 
     }
 }
 
-// The shortest way there from where the cursor is.
+// The shortest way there from where the cursor is, as the cast writes it
+// (a control character escaped in JSON).
 void CastTerminal::move_to(std::string& out, int row, int col) {
     if (row == row_ && col == col_) return;
+    auto cost = [](const std::string& way) {
+        std::size_t bytes = way.size();
+        for (char c : way) bytes += c == '\x1b' ? 5 : c < ' ' ? 1 : 0;
+        return bytes;
+    };
     std::string best = "\x1b[" + std::to_string(row + 1) + (col == 0 ? "" : ";" + std::to_string(col + 1)) + "H";
     if (row == 0 && col == 0) best = "\x1b[H";
-    auto consider = [&best](std::string way) {
-        if (way.size() < best.size()) best = std::move(way);
+    auto consider = [&](std::string way) {
+        if (cost(way) < cost(best)) best = std::move(way);
     };
     if (row == row_) {
         consider(col == 0 ? "\r" : csi(col + 1, 'G'));
         if (col_ >= 0 && col > col_) consider(csi(col - col_, 'C'));
-        if (col_ >= 0 && col < col_ && col_ - col <= 3) consider(std::string(col_ - col, '\b'));
     } else if (row == row_ + 1) {
         consider(col == 0 ? "\r\n" : "\r\n" + csi(col, 'C'));
     }

@@ -75,7 +75,7 @@ struct Player {
                 out += static_cast<char>(std::stoi(event.substr(i + 1, 4), nullptr, 16));
                 i += 4;
             } else {
-                out += event[i];
+                out += event[i] == 'r' ? '\r' : event[i] == 'n' ? '\n' : event[i];
             }
         }
         for (std::size_t i = 0; i < out.size();) {
@@ -122,9 +122,8 @@ struct Player {
                     case 'l': break;
                     default: FAIL() << "unexpected sequence in " << out;
                 }
-            } else if (byte == '\r' || byte == '\n' || byte == '\b') {
-                ASSERT_LT(col, SCREEN_COLS) << "a move from past the last column";
-                byte == '\r' ? col = 0 : byte == '\n' ? ++row : --col;
+            } else if (byte == '\r' || byte == '\n') {
+                byte == '\r' ? col = 0 : ++row;
             } else {
                 int length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
                 char32_t code = length == 1 ? byte : byte & (0x7F >> length);
