@@ -45,6 +45,7 @@ std::string json_string(std::string_view text) {
 // cells: a move costs about as much as writing that many.
 constexpr int WORTH_A_SCROLL = 8;
 constexpr int WORTH_A_SHIFT = 3;
+constexpr int REWRITTEN_BLANKS = 8;
 
 std::string csi(int number, char final) { return "\x1b[" + (number == 1 ? "" : std::to_string(number)) + final; }
 
@@ -176,7 +177,19 @@ void CastTerminal::write_row(std::string& out, int row, const Cell* next) {
         }
         int start = next[col].part == cover ? col - 1 : col;
         int stop = col + 1;
-        while (stop < SCREEN_COLS && (next[stop - 1].part == lead || !(next[stop] == shown[stop]))) ++stop;
+        for (int blanks = stop; stop < SCREEN_COLS;) {
+            if (next[stop - 1].part == lead || !(next[stop] == shown[stop])) {
+                blanks = ++stop;
+                continue;
+            }
+            // A few blanks between two changes are written again: fewer
+            // bytes than a move over them.
+            while (blanks < SCREEN_COLS && blanks - stop < REWRITTEN_BLANKS && next[blanks] == shown[blanks] &&
+                   next[blanks] == Cell{})
+                ++blanks;
+            if (blanks == SCREEN_COLS || next[blanks] == shown[blanks]) break;
+            stop = blanks;
+        }
         write_cells(out, row, next, start, stop);
         col = stop;
     }
