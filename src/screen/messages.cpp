@@ -1,7 +1,5 @@
 #include "screen/messages.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "game/state.h"
@@ -47,15 +45,6 @@ void post_message(const char* text, int colour) {
     game.message_colour = colour;
     show_on_message_row(last_message, colour);
     console_refresh();
-}
-
-void post_format(const char* format, ...) {
-    char buffer[MESSAGE_LIMIT];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    post_message(buffer, COLOUR_WHITE);
 }
 
 int wait_space_or_escape() {

@@ -21,12 +21,11 @@ char32_t cp932_pair_to_unicode(unsigned char lead, unsigned char trail);
 // the conversion it lacks ("UTF-8 to CP932") and errno says why.
 bool cp932_conversions_ready(std::string& missing);
 
-// Appends the UTF-8 form of a Unicode character.
+// Appends the UTF-8 form of a Unicode character of the BMP (every
+// character CP932 has).
 void append_utf8(std::string& out, char32_t code);
 // True for a byte that starts a double-byte CP932 character.
 bool is_cp932_lead_byte(unsigned char byte);
-// True for a byte that can end a double-byte CP932 character.
-bool is_cp932_trail_byte(unsigned char byte);
 // The walk every terminal makes along a row of CP932 bytes: true when
 // `first` and `second` together are one double-byte character (two cells),
 // false when `first` stands alone in its cell.
