@@ -28,8 +28,6 @@ std::string json_string(std::string_view text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (c == '\r' || c == '\n') {
-            out += c == '\r' ? "\\r" : "\\n";
         } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
@@ -223,27 +221,13 @@ void CastTerminal::write_cells(std::string& out, int row, const Cell* next, int 
     }
 }
 
-// The shortest way there from where the cursor is, as the cast writes it
-// (a control character escaped in JSON).
+// There from where the cursor is: along the row, or to the row and column.
 void CastTerminal::move_to(std::string& out, int row, int col) {
     if (row == row_ && col == col_) return;
-    auto cost = [](const std::string& way) {
-        std::size_t bytes = way.size();
-        for (char c : way) bytes += c == '\x1b' ? 5 : c < ' ' ? 1 : 0;
-        return bytes;
-    };
-    std::string best = "\x1b[" + std::to_string(row + 1) + (col == 0 ? "" : ";" + std::to_string(col + 1)) + "H";
-    if (row == 0 && col == 0) best = "\x1b[H";
-    auto consider = [&](std::string way) {
-        if (cost(way) < cost(best)) best = std::move(way);
-    };
-    if (row == row_) {
-        consider(col == 0 ? "\r" : csi(col + 1, 'G'));
-        if (col_ >= 0 && col > col_) consider(csi(col - col_, 'C'));
-    } else if (row == row_ + 1) {
-        consider(col == 0 ? "\r\n" : "\r\n" + csi(col, 'C'));
-    }
-    out += best;
+    if (row == row_)
+        out += csi(col + 1, 'G');
+    else
+        out += "\x1b[" + std::to_string(row + 1) + (col == 0 ? "" : ";" + std::to_string(col + 1)) + "H";
     row_ = row;
     col_ = col;
 }

@@ -1,9 +1,8 @@
 // The cast as a player of casts shows it: an interpreter of just the
-// sequences the cast writes, drawing each character as wide as a player
-// would (by this machine's wcwidth, or every non-ASCII character but the
-// half-width kana two columns wide). Its screen must be the play
-// terminal's for every byte and every double-byte character of the game's
-// texts, and the game's screen after every event of a whole game.
+// sequences the cast writes, drawing each character as wide as wcwidth says
+// or, as a player may, every non-ASCII one but the half-width kana two
+// columns wide. After every event it must show what the play terminal
+// shows (of one kind or the other) for the game's screen.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +10,6 @@
 #include <cwchar>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "backends/cast/cast_terminal.h"
@@ -19,7 +17,6 @@
 #include "game/program.h"
 #include "game/random.h"
 #include "screen/console.h"
-#include "screen/row_walk.h"
 #include "soak/soak_player.h"
 #include "support/test_support.h"
 #include "text/encoding.h"
@@ -32,32 +29,32 @@ struct Shown {
     char32_t code = U' ';
     int colour = 0;
     bool covered = false;  // the right half of the character before it
-    bool operator==(const Shown& other) const {
-        return code == other.code && covered == other.covered && (code == U' ' || colour == other.colour);
-    }
 };
-using Row = std::vector<Shown>;
-void PrintTo(const Shown& cell, std::ostream* out) {
-    *out << "U+" << std::hex << static_cast<unsigned>(cell.code) << std::dec << "/" << cell.colour
-         << (cell.covered ? "/covered" : "");
+
+// A row to compare: each character and its colour as a letter (none for a
+// blank), "<" for a covered cell.
+std::string text(const Shown* row) {
+    std::string out;
+    for (int col = 0; col < SCREEN_COLS; ++col) {
+        if (!row[col].covered) append_utf8(out, row[col].code);
+        if (row[col].covered || row[col].code != U' ')
+            out += static_cast<char>(row[col].covered ? '<' : 'a' + row[col].colour);
+    }
+    return out;
 }
 
 constexpr int PC_OF_SGR[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
 struct Player {
-    explicit Player(bool wide) : ambiguous_wide(wide) {}
-    bool ambiguous_wide;
-    Shown cells[SCREEN_ROWS + 1][SCREEN_COLS];
+    bool all_wide;
+    Shown cells[SCREEN_ROWS + 1][SCREEN_COLS] = {};
     int row = 0, col = 0, colour = 0;
+    std::size_t events = 0, read = 0;
 
-    int width(char32_t code) const {
-        bool half_width_kana = code >= 0xFF61 && code <= 0xFF9F;
-        return code >= 0x80 && ambiguous_wide && !half_width_kana ? 2 : wcwidth(static_cast<wchar_t>(code));
-    }
     void put(char32_t code) {
-        int w = width(code);
-        ASSERT_TRUE(w == 1 || w == 2) << std::hex << static_cast<unsigned>(code);
-        ASSERT_LE(col + w, SCREEN_COLS) << "a character past the last column wraps";
+        bool kana = code >= 0xFF61 && code <= 0xFF9F;
+        int w = all_wide && code >= 0x80 && !kana ? 2 : wcwidth(static_cast<wchar_t>(code));
+        ASSERT_TRUE((w == 1 || w == 2) && col + w <= SCREEN_COLS) << "no wrap, no unknown width";
         Shown* line = cells[row];
         if (line[col].covered) line[col - 1] = Shown{};
         if (col + w < SCREEN_COLS && line[col + w].covered) line[col + w] = Shown{};
@@ -65,180 +62,140 @@ struct Player {
         if (w == 2) line[col + 1] = Shown{code, colour, true};
         col += w;
     }
-    // One event's output, still in its JSON string.
-    void feed(const std::string& event) {
-        std::string out;
-        for (std::size_t i = event.find("\"o\", \"") + 6; event[i] != '"'; ++i) {
-            if (event[i] != '\\') {
-                out += event[i];
-            } else if (event[++i] == 'u') {
-                out += static_cast<char>(std::stoi(event.substr(i + 1, 4), nullptr, 16));
-                i += 4;
-            } else {
-                out += event[i] == 'r' ? '\r' : event[i] == 'n' ? '\n' : event[i];
-            }
+    void sequence(char final, int first, int second) {
+        Shown *line = cells[row], *end = cells[SCREEN_ROWS + 1];
+        switch (final) {
+            case 'H': row = std::max(first, 1) - 1, col = std::max(second, 1) - 1; break;
+            case 'G': col = std::max(first, 1) - 1; break;
+            case 'J': std::fill(cells[0], end, Shown{}); break;
+            case 'm': colour = first == 0 ? 0 : PC_OF_SGR[first % 10] + (first >= 90 ? 8 : 0); break;
+            case 'L': std::rotate(line, end - SCREEN_COLS, end), std::fill_n(line, SCREEN_COLS, Shown{}); break;
+            case 'M': std::rotate(line, line + SCREEN_COLS, end), std::fill(end - SCREEN_COLS, end, Shown{}); break;
+            case 'P': std::rotate(line + col, line + col + 1, line + SCREEN_COLS), line[SCREEN_COLS - 1] = {}; break;
+            case '@': std::rotate(line + col, line + SCREEN_COLS - 1, line + SCREEN_COLS), line[col] = {}; break;
+            case 'l': break;  // the cursor hidden
+            default: FAIL() << "unexpected sequence " << final;
         }
-        for (std::size_t i = 0; i < out.size();) {
-            auto byte = static_cast<unsigned char>(out[i++]);
-            if (byte == '\x1b') {
-                ASSERT_EQ(out[i++], '[');
-                if (out[i] == '?') i += 3;  // the cursor hidden
-                std::vector<int> numbers{0};
-                for (; std::isdigit(out[i]) || out[i] == ';'; ++i)
-                    out[i] == ';' ? numbers.push_back(0) : void(numbers.back() = numbers.back() * 10 + out[i] - '0');
-                int first = std::max(numbers[0], 1);
-                switch (out[i++]) {
-                    case 'H': row = first - 1, col = numbers.size() > 1 ? numbers[1] - 1 : 0; break;
-                    case 'G': col = first - 1; break;
-                    case 'C': col += first; break;
-                    case 'K':
-                        for (int c = col; c < SCREEN_COLS; ++c) cells[row][c] = Shown{};
-                        break;
-                    case 'J':
-                        for (auto& line : cells)
-                            for (Shown& cell : line) cell = Shown{};
-                        break;
-                    case 'm':
-                        colour = numbers[0] == 0 ? 0 : PC_OF_SGR[numbers[0] % 10] + (numbers[0] >= 90 ? 8 : 0);
-                        break;
-                    case 'L':  // a row inserted, the last one lost; a row deleted, a blank one last
-                        std::copy_backward(cells[row], cells[SCREEN_ROWS], cells[SCREEN_ROWS + 1]);
-                        std::fill_n(cells[row], SCREEN_COLS, Shown{});
-                        col = 0;
-                        break;
-                    case 'M':
-                        std::copy(cells[row + 1], cells[SCREEN_ROWS + 1], cells[row]);
-                        std::fill_n(cells[SCREEN_ROWS], SCREEN_COLS, Shown{});
-                        col = 0;
-                        break;
-                    case 'P':  // a cell deleted, or inserted
-                        std::copy(cells[row] + col + 1, cells[row] + SCREEN_COLS, cells[row] + col);
-                        cells[row][SCREEN_COLS - 1] = Shown{};
-                        break;
-                    case '@':
-                        std::copy_backward(cells[row] + col, cells[row] + SCREEN_COLS - 1, cells[row] + SCREEN_COLS);
-                        cells[row][col] = Shown{};
-                        break;
-                    case 'l': break;
-                    default: FAIL() << "unexpected sequence in " << out;
+    }
+    // The events of the cast not seen yet, each [time, "o", "output"].
+    void feed(const std::string& cast) {
+        read = std::max(read, cast.find('\n') + 1);
+        for (std::size_t end; (end = cast.find('\n', read)) != std::string::npos; read = end + 1, ++events) {
+            std::string out;  // the JSON string's own bytes
+            for (std::size_t i = cast.find("\"o\", \"", read) + 6; cast[i] != '"'; ++i) {
+                bool code = cast[i] == '\\' && cast[++i] == 'u';
+                out += code ? static_cast<char>(std::stoi(cast.substr(i + 1, 4), nullptr, 16)) : cast[i];
+                i += code ? 4 : 0;
+            }
+            for (std::size_t i = 0; i < out.size();) {
+                auto byte = static_cast<unsigned char>(out[i++]);
+                if (byte == '\x1b') {
+                    int numbers[2] = {0, 0}, n = 0;
+                    for (i += out[i + 1] == '?' ? 2 : 1; std::isdigit(out[i]) || out[i] == ';'; ++i)
+                        out[i] == ';' ? void(++n) : void(numbers[n] = numbers[n] * 10 + out[i] - '0');
+                    sequence(out[i++], numbers[0], numbers[1]);
+                    continue;
                 }
-            } else if (byte == '\r' || byte == '\n') {
-                byte == '\r' ? col = 0 : ++row;
-            } else {
-                int length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+                int length = byte < 0x80 ? 1 : byte >= 0xE0 ? 3 : 2;
                 char32_t code = length == 1 ? byte : byte & (0x7F >> length);
                 for (int k = 1; k < length; ++k) code = code << 6 | (out[i++] & 0x3F);
                 put(code);
             }
         }
     }
-    Row row_of(int r) const { return Row(cells[r], cells[r] + SCREEN_COLS); }
-    // Screen row `r` as this player would show the game drawing it.
-    Row expected(const ScreenBuffer& screen, int r) const {
-        Row out(SCREEN_COLS);
-        for (const RowChar& c : walk_row(screen, r)) {
-            out[c.col] = Shown{c.code, c.colour, false};
-            if (c.cells == 2) out[c.col + 1] = width(c.code) == 2 ? Shown{c.code, c.colour, true} : Shown{};
+};
+
+// The cast of the screens presented, seen by both kinds of player and
+// compared with the play terminal of the same kind.
+struct Watched : TerminalInFront {
+    using TerminalInFront::TerminalInFront;
+    std::string cast;
+    CastTerminal terminal{[this](std::string_view text) { cast += text; }, ""};
+    Player players[2] = {{false}, {true}};
+    TerminalGlyphs glyphs[2];
+    std::function<void(const ScreenBuffer&)> then = [](const ScreenBuffer&) {};
+
+    std::string curses(int kind, const ScreenBuffer& screen, int r) {
+        Shown line[SCREEN_COLS];
+        glyphs[1].set_ambiguous_wide(true);
+        for (const DrawnChar& d : glyphs[kind].layout_row(screen, r)) {
+            line[d.col] = Shown{static_cast<char32_t>(d.wc), d.colour, false};
+            if (d.width == 2) line[d.col + 1] = Shown{static_cast<char32_t>(d.wc), d.colour, true};
         }
-        return out;
+        return text(line);
+    }
+    void present(const ScreenBuffer& screen) override {
+        terminal.present(screen);
+        for (int kind : {0, 1}) {
+            players[kind].feed(cast);
+            for (int r = 0; r < SCREEN_ROWS; ++r)
+                ASSERT_EQ(text(players[kind].cells[r]), curses(kind, screen, r)) << "row " << r << ", kind " << kind;
+        }
+        then(screen);
+        inner_.present(screen);
     }
 };
 
-std::vector<std::string> events(const std::string& cast) {
-    std::vector<std::string> lines;
-    for (std::size_t at = cast.find('\n') + 1, end; (end = cast.find('\n', at)) != std::string::npos; at = end + 1)
-        lines.push_back(cast.substr(at, end - at));
-    return lines;
-}
+class Cast : public GameTest {
+   protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+    }
+    void TearDown() override {
+        std::setlocale(LC_ALL, "C");
+        GameTest::TearDown();
+    }
+};
 
-TEST(Cast, ShowsEveryByteAndEveryCharacterOfTheTextsAsThePlayTerminalDoes) {
-    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
-    std::vector<std::string> shown;
-    for (int byte = 0; byte < 256; ++byte) shown.push_back(std::string(1, static_cast<char>(byte)));
-    std::set<std::string> pairs;
-    auto take = [&pairs](const char* text) {
+TEST_F(Cast, ShowsEveryByteAndEveryCharacterOfTheTextsAsThePlayTerminalDoes) {
+    std::set<std::string> shown;
+    for (int byte = 0; byte < 256; ++byte) shown.insert(std::string(1, static_cast<char>(byte)));
+    auto take = [&shown](const char* text) {
         for (std::size_t i = 0; text[i] != '\0'; ++i)
-            if (starts_cp932_pair(text[i], text[i + 1])) pairs.insert(std::string(text + i++, 2));
+            if (starts_cp932_pair(text[i], text[i + 1])) shown.insert(std::string(text + i++, 2));
     };
     for (TextList list : {KILL_STORY, CREATURE_NAMES, DESCRIPTORS, PHRASE_TEMPLATES, MAGIC_WORDS})
         for (int i = 0; list[i] != nullptr; ++i) take(list[i]);
     for (int k = 0; k < GAME_TEXT_COUNT; ++k) take(japanese_text(static_cast<GameText>(k)));
-    ASSERT_GT(pairs.size(), 300u);
-    shown.insert(shown.end(), pairs.begin(), pairs.end());
-
-    for (bool wide : {false, true}) {
-        std::string cast;
-        CastTerminal terminal([&cast](std::string_view text) { cast += text; }, "");
-        TerminalGlyphs glyphs;
-        glyphs.set_ambiguous_wide(wide);
-        Player player(wide);
-        ScreenBuffer screen;
-        std::size_t seen = 0;
-        for (const std::string& bytes : shown) {
-            screen.clear();
-            screen.set_colour(11);
-            for (char byte : bytes) screen.add_byte(static_cast<unsigned char>(byte));
-            terminal.present(screen);
-            std::vector<std::string> lines = events(cast);
-            for (std::size_t e = seen; e < lines.size(); ++e) player.feed(lines[e]);
-            seen = lines.size();
-            Row curses(SCREEN_COLS);
-            for (const DrawnChar& d : glyphs.layout_row(screen, 0)) {
-                curses[d.col] = Shown{static_cast<char32_t>(d.wc), d.colour, false};
-                if (d.width == 2) curses[d.col + 1] = Shown{static_cast<char32_t>(d.wc), d.colour, true};
-            }
-            ASSERT_EQ(player.row_of(0), curses) << "bytes " << std::hex << int(bytes[0] & 0xFF) << " wide " << wide;
-        }
+    ASSERT_GT(shown.size(), 256u + 300u);
+    Watched watched(*terminal);
+    ScreenBuffer screen;
+    for (const std::string& bytes : shown) {
+        screen.clear();
+        screen.add_text("xxxx");  // what the character is written over
+        watched.present(screen);
+        screen.clear();
+        screen.set_colour(11);
+        for (char byte : bytes) screen.add_byte(static_cast<unsigned char>(byte));
+        watched.present(screen);
+        ASSERT_FALSE(HasFatalFailure()) << "bytes " << std::hex << (bytes[0] & 0xFF);
     }
-    std::setlocale(LC_ALL, "C");
 }
 
-// Every screen the game presents while the soak's player wins seed 8,
-// through the cast, as the two kinds of player show it. A screen like the
-// one before writes no event.
-TEST(Cast, AfterEveryEventThePlayerShowsTheGameScreen) {
-    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
-    start_fresh();
+// Every screen the game presents while the soak's player wins seed 8. A
+// screen like the one before writes no event.
+TEST_F(Cast, AfterEveryEventThePlayerShowsTheGameScreen) {
     random_fix_seed(8);
-    soak::SoakPlayer soak_player(8, 0);
-    HeadlessTerminal headless;
-    headless.on_key_wait = [&](const ScreenBuffer& s) { soak_player.watch(s); };
-    headless.key_source = [&] { return headless.keys_read > 20000 ? 'Q' : soak_player.next_key(); };
-    std::string cast;
-    CastTerminal terminal([&cast](std::string_view text) { cast += text; }, "");
-    Player players[2] = {Player(false), Player(true)};
-    std::size_t seen = 0, presents = 0, unchanged = 0;
-    struct Both : TerminalInFront {
-        using TerminalInFront::TerminalInFront;
-        std::function<void(const ScreenBuffer&)> also;
-        void present(const ScreenBuffer& screen) override {
-            also(screen);
-            inner_.present(screen);
-        }
-    } both(headless);
-    ScreenBuffer before;
-    both.also = [&](const ScreenBuffer& screen) {
-        terminal.present(screen);
-        std::vector<std::string> lines = events(cast);
-        bool same = presents++ > 0;
-        for (int r = 0; r < SCREEN_ROWS; ++r)
-            same = same && players[0].expected(screen, r) == players[0].expected(before, r);
-        unchanged += same;
-        EXPECT_EQ(lines.size(), seen + !same) << "one event for each changed screen";
-        for (Player& player : players) {
-            for (std::size_t e = seen; e < lines.size(); ++e) player.feed(lines[e]);
-            for (int r = 0; r < SCREEN_ROWS; ++r)
-                ASSERT_EQ(player.row_of(r), player.expected(screen, r)) << "row " << r << " after " << lines.size();
-        }
-        seen = lines.size();
-        before = screen;
+    soak::SoakPlayer player(8, 0);
+    terminal->on_key_wait = [&](const ScreenBuffer& s) { player.watch(s); };
+    terminal->key_source = [&] { return terminal->keys_read > 20000 ? 'Q' : player.next_key(); };
+    Watched watched(*terminal);
+    long unchanged = 0;
+    std::size_t events = 0;
+    std::vector<std::string> before(SCREEN_ROWS, "none");
+    watched.then = [&](const ScreenBuffer& screen) {
+        std::vector<std::string> rows;
+        for (int r = 0; r < SCREEN_ROWS; ++r) rows.push_back(watched.curses(0, screen, r));
+        unchanged += rows == before;
+        EXPECT_EQ(watched.players[0].events, events + (rows != before)) << "one event for each screen that changed";
+        events = watched.players[0].events;
+        before = rows;
     };
-    install_terminal(&both);
+    install_terminal(&watched);
     program_entry();
-    EXPECT_NE(cast.find("\\u001b[?25l"), std::string::npos);
-    EXPECT_GT(unchanged, 0u);
-    EXPECT_GT(seen, 200u);
-    std::setlocale(LC_ALL, "C");
+    EXPECT_GT(unchanged, 0);
+    EXPECT_GT(watched.players[0].events, 200u);
 }
 
 }  // namespace
