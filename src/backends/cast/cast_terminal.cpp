@@ -109,7 +109,7 @@ void CastTerminal::present(const ScreenBuffer& screen) {
 // player too (a line deleted below them and one inserted above them, or
 // the other way round).
 void CastTerminal::scroll_rows(std::string& out, const Cell (*next)[SCREEN_COLS]) {
-    const Cell blank_row[SCREEN_COLS];
+    const Cell blank_row[SCREEN_COLS] = {};
     int stay[SCREEN_ROWS], down[SCREEN_ROWS], up[SCREEN_ROWS], blank[SCREEN_ROWS];
     for (int row = 0; row < SCREEN_ROWS; ++row) {
         stay[row] = alike_at_best(next[row], shown_[row]);
@@ -138,12 +138,12 @@ void CastTerminal::scroll_rows(std::string& out, const Cell (*next)[SCREEN_COLS]
     out += "\x1b[M";
     move_to(out, inserted, 0);
     out += "\x1b[L";
-    if (way > 0) {
-        for (int row = bottom; row > top; --row) std::copy_n(shown_[row - 1], SCREEN_COLS, shown_[row]);
-    } else {
-        for (int row = top; row < bottom; ++row) std::copy_n(shown_[row + 1], SCREEN_COLS, shown_[row]);
-    }
-    std::copy_n(blank_row, SCREEN_COLS, shown_[inserted]);
+    Cell* first = shown_[0];  // the rows one after the other
+    if (way > 0)
+        std::rotate(first + top * SCREEN_COLS, first + bottom * SCREEN_COLS, first + (bottom + 1) * SCREEN_COLS);
+    else
+        std::rotate(first + top * SCREEN_COLS, first + (top + 1) * SCREEN_COLS, first + (bottom + 1) * SCREEN_COLS);
+    std::fill_n(shown_[inserted], SCREEN_COLS, Cell{});
 }
 
 // Where the map scrolled sideways, a row's cells move by a character
@@ -153,16 +153,9 @@ void CastTerminal::shift_row(std::string& out, int row, const Cell* next) {
     int stay = alike(next, shown, 0), left = alike(next, shown, 1), right = alike(next, shown, -1);
     if (std::max(left, right) < stay + WORTH_A_SHIFT) return;
     move_to(out, row, 0);
-    const Cell blank;
-    if (left >= right) {
-        out += "\x1b[P";
-        std::copy(shown + 1, shown + SCREEN_COLS, shown);
-        shown[SCREEN_COLS - 1] = blank;
-    } else {
-        out += "\x1b[@";
-        std::copy_backward(shown, shown + SCREEN_COLS - 1, shown + SCREEN_COLS);
-        shown[0] = blank;
-    }
+    out += left >= right ? "\x1b[P" : "\x1b[@";
+    std::rotate(shown, shown + (left >= right ? 1 : SCREEN_COLS - 1), shown + SCREEN_COLS);
+    shown[left >= right ? SCREEN_COLS - 1 : 0] = Cell{};
 }
 
 // The changed cells of a row, in runs.
