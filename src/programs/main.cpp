@@ -1,7 +1,7 @@
 // The play program: the game on the curses terminal. With no arguments it
-// plays as it always has (seeded from the clock, writing no files); the
-// options seed the game, record the run, replay, follow, check or export a
-// recording.
+// plays as it always has, seeded from the clock, and keeps the run in its
+// state folder; the options seed the game, record the run elsewhere or not
+// at all, replay, follow, check or export a recording.
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,8 +14,10 @@
 #include "game/random.h"
 #include "game/version.h"
 #include "programs/options.h"
+#include "programs/reader_terminal.h"
+#include "programs/recording_file.h"
 #include "programs/run_tools.h"
-#include "recording/recording_file.h"
+#include "programs/state_folder.h"
 #include "recording/recording_terminal.h"
 #include "recording/replay_terminal.h"
 #include "screen/console.h"
@@ -29,6 +31,16 @@ namespace {
 // static initialisation included.
 __attribute__((constructor(101))) void route_early() { route_allocation_failures(); }
 
+// The play terminal as the options want it shown, with the screen
+// reader's aid in front of it where asked for: under the recorder, so that
+// the describe key is never recorded.
+Terminal* shown_terminal(const ProgramOptions& options) {
+    Terminal* screen = open_curses_terminal(CursesLook{options.palette, options.reader});
+    if (!options.reader) return screen;
+    static ReaderTerminal reader(*screen);
+    return &reader;
+}
+
 [[noreturn]] void play(Terminal* terminal) {
     install_terminal(terminal);
     std::exit(program_entry());
@@ -36,40 +48,58 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
 
 // Without --seed, the clock is read here, at start-up, so that the header
 // can name the seed; the game is then seeded with it where it would
-// otherwise read the clock.
+// otherwise read the clock. Without --record the run is kept in the state
+// folder; a folder that cannot be made or written is said on the status
+// line and the game is played all the same (its status is the game's: the
+// player asked for no file).
 [[noreturn]] void record(const ProgramOptions& options) {
+    std::time_t start = std::time(nullptr);
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
-                           options.seed_given ? options.seed : static_cast<uint32_t>(std::time(nullptr))};
+                           options.seed_given ? options.seed : static_cast<uint32_t>(start)};
     if (options.language == Language::english) header.language = language_name(Language::english);
+    bool kept = options.record_path.empty();
     std::string problem;
-    int fd = create_recording_file(options.record_path, header, problem);
-    if (fd < 0) {
+    std::string path = kept ? new_kept_run_path(start, header.seed, problem) : options.record_path;
+    int fd = path.empty() ? -1 : create_recording_file(path, header, problem);
+    if (fd < 0 && !kept) {
         std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
         std::exit(EXIT_RECORDING_PROBLEM);
     }
     random_fix_seed(header.seed);
     // A game that never starts (a terminal refused) leaves no file behind.
-    static std::string unstarted_path = options.record_path;
+    static std::string unstarted_path = fd < 0 ? "" : path;
     std::atexit([] {
         if (!unstarted_path.empty()) unlink(unstarted_path.c_str());
     });
-    Terminal* screen = open_curses_terminal();
+    Terminal* screen = shown_terminal(options);
     unstarted_path.clear();
-    // A line the file refuses is said at once; the game goes on.
-    RecordingWriter writer(fd);
+    if (fd < 0) {
+        std::string line = "This run is not kept: " + problem;
+        screen->show_status_line(line.substr(0, SCREEN_COLS).c_str());
+        install_terminal(screen);
+        int status = program_entry();
+        std::fprintf(stderr, "drowsel: %s\n", line.c_str());
+        std::exit(status);
+    }
+    // What becomes of the file is said at once; the game goes on.
+    RecordingWriter writer(fd, path, header);
     RecordingTerminal recorder(*screen, [&](const std::string& bytes) {
-        if (writer.write(bytes)) screen->show_status_line(writer.failure().substr(0, SCREEN_COLS).c_str());
+        if (writer.write(bytes)) screen->show_status_line(writer.said().c_str());
     });
     install_terminal(&recorder);
     int status = program_entry();
-    bool closed = close(fd) == 0;
+    bool closed = close(writer.fd()) == 0;
+    if (!writer.mended().empty()) std::fprintf(stderr, "drowsel: %s\n", writer.mended().c_str());
     if (writer.failed()) {
-        std::fprintf(stderr, "drowsel: '%s': %s\n", options.record_path.c_str(), writer.failure().c_str());
-        status = EXIT_RECORDING_PROBLEM;
+        std::fprintf(stderr, "drowsel: '%s': %s\n", writer.path().c_str(), writer.failure().c_str());
+        status = kept ? status : EXIT_RECORDING_PROBLEM;
     } else if (!closed) {
-        std::perror(("drowsel: '" + options.record_path + "' could not be closed").c_str());
-        status = EXIT_RECORDING_PROBLEM;
+        std::perror(("drowsel: '" + writer.path() + "' could not be closed").c_str());
+        status = kept ? status : EXIT_RECORDING_PROBLEM;
+    } else if (writer.moved() && !kept) {
+        status = EXIT_RECORDING_PROBLEM;  // the run is whole, but not where it was asked for
     }
+    if (kept) prune_finished_runs(writer.path().substr(0, writer.path().rfind('/')));
     std::exit(status);
 }
 
@@ -82,13 +112,21 @@ __attribute__((constructor(101))) void route_early() { route_allocation_failures
         std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
         std::exit(EXIT_RECORDING_PROBLEM);
     }
-    random_fix_seed(opened.header.seed);
-    // Shown in the language it was played in, unless --lang says otherwise.
-    if (!options.language_given) set_shown_language(recorded_language(opened.header.language));
+    // Seeded by the recording and shown in the language it was played in,
+    // unless --lang says otherwise; a followed run not begun yet, once its
+    // header comes.
+    auto begin = [&options](const RecordingHeader& header) {
+        random_fix_seed(header.seed);
+        if (!options.language_given) set_shown_language(recorded_language(header.language));
+    };
     ReplaySettings settings{true, options.follow, count_recorded_keys(opened.fd)};
+    if (opened.header_read)
+        begin(opened.header);
+    else
+        settings.begin = begin;
     ReplayTerminal* replayer = nullptr;
     ReplayTerminal terminal(
-        *open_curses_terminal(), *opened.reader, opened.header,
+        *shown_terminal(options), *opened.reader, opened.header,
         [&](int status) {
             if (!replayer->problem().empty())
                 std::fprintf(stderr, "drowsel: '%s': %s\n", options.replay_path.c_str(), replayer->problem().c_str());
@@ -119,7 +157,7 @@ int main(int argc, char** argv) {
     if (!options.verify_path.empty()) verify_recording(options.verify_path);
     if (!options.cast_path.empty()) export_cast(options.cast_path, options.cast_recording, options.language_given);
     if (!options.replay_path.empty()) replay(options);
-    if (!options.record_path.empty()) record(options);
+    if (!options.no_record) record(options);
     if (options.seed_given) random_fix_seed(options.seed);
-    play(open_curses_terminal());
+    play(shown_terminal(options));
 }

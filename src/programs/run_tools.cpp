@@ -14,7 +14,7 @@
 #include "game/random.h"
 #include "game/tally.h"
 #include "game/version.h"
-#include "recording/recording_file.h"
+#include "programs/recording_file.h"
 #include "recording/replay_terminal.h"
 #include "screen/console.h"
 #include "screen/exit_status.h"

@@ -24,7 +24,8 @@ constexpr int KEY_STEP = '.';
 constexpr char PRESS_A_KEY[] = " Press a key.";
 
 bool ends_recording(RecordingStatus status) {
-    return status == RecordingStatus::finished || status == RecordingStatus::cut_in_record;
+    return status == RecordingStatus::finished || status == RecordingStatus::cut_in_record ||
+           status == RecordingStatus::writer_gone;
 }
 
 // The short form of a problem for the status line: up to its details.
@@ -46,7 +47,12 @@ int ReplayTerminal::default_pace_step() { return DEFAULT_PACE_STEP; }
 
 Record& ReplayTerminal::upcoming(bool wait) {
     while (!have_upcoming_) {
-        upcoming_status_ = reader_.next(upcoming_);
+        upcoming_status_ = header_pending_ ? reader_.read_header(header_) : reader_.next(upcoming_);
+        if (header_pending_ && upcoming_status_ == RecordingStatus::ok) {
+            header_pending_ = false;
+            settings_.begin(header_);
+            continue;
+        }
         if (upcoming_status_ != RecordingStatus::need_more) {
             have_upcoming_ = true;
             break;
@@ -55,7 +61,9 @@ Record& ReplayTerminal::upcoming(bool wait) {
         // Following: the recorder has not written the line yet.
         if (settings_.watched)
             inner_.show_status_line(
-                ("Following: waiting for key " + std::to_string(keys_ + 1) + " of the run; Q stops").c_str());
+                header_pending_
+                    ? "Following: waiting for the run to begin; Q stops"
+                    : ("Following: waiting for key " + std::to_string(keys_ + 1) + " of the run; Q stops").c_str());
         int key = inner_.read_key_within(shown_, REPLAY_FOLLOW_POLL_MS);
         handle_stop_key(key);
     }
@@ -126,6 +134,11 @@ int ReplayTerminal::read_key(const ScreenBuffer& screen) {
         compare_check();
     }
     const Record& next = upcoming(true);
+    if (upcoming_status_ == RecordingStatus::writer_gone) {
+        std::string left = "the player left at key " + std::to_string(keys_ + 1);
+        outcome_ = "cut short: " + left;
+        finish("End of the recording: " + left + ".", EXIT_CUT_SHORT);
+    }
     if (ends_recording(upcoming_status_)) {
         outcome_ = "cut short at key " + std::to_string(keys_ + 1);
         finish("End of the recording: " + outcome_ + ".", EXIT_CUT_SHORT);
@@ -223,6 +236,10 @@ std::string ReplayTerminal::progress() const {
 
 void ReplayTerminal::show_progress() {
     if (!settings_.watched) return;
+    if (header_pending_) {
+        inner_.show_status_line("Following: waiting for the run to begin; Q stops");
+        return;
+    }
     if (paused_) {
         show_pause_line();
         return;

@@ -27,6 +27,9 @@
 // out the replay waits for more (the reader says need_more), reading the
 // watcher's keys meanwhile, and shows each screen as soon as the game draws
 // it; the check of that screen's state is made when the next line arrives.
+// When the reader says the writer is gone before the end line, the replay
+// ends saying "the player left at key N", with EXIT_CUT_SHORT; a file
+// truncated or replaced under it stops it as a problem.
 #include <functional>
 #include <string>
 
@@ -43,6 +46,12 @@ struct ReplaySettings {
     bool watched = true;
     bool follow = false;
     long recorded_keys = -1;  // the keys of a complete recording; -1 when unknown
+    // Following a run whose header is not all written yet (the reader at
+    // the start of the file): the replay shows the game's first screens
+    // (the title is the same in every language and for every seed), reads
+    // the header when it comes and hands it to `begin`, which seeds the
+    // game and sets its language before the game asks for either.
+    std::function<void(const RecordingHeader&)> begin{};
 };
 
 class ReplayTerminal : public TerminalInFront {
@@ -105,6 +114,7 @@ class ReplayTerminal : public TerminalInFront {
     bool paused_ = false;
     bool finished_ = false;
     bool presented_ = false;
+    bool header_pending_ = static_cast<bool>(settings_.begin);
     std::string problem_;
     std::string outcome_;
 };

@@ -44,6 +44,9 @@ TEST(Options, GoodCommandLines) {
     EXPECT_EQ(replaying.language, Language::english);
     EXPECT_EQ(parse({"--lang", "ja"}, replaying, problem), OptionsOutcome::play);
     EXPECT_EQ(replaying.language, Language::japanese);
+    ProgramOptions unkept;
+    EXPECT_EQ(parse({"--no-record", "--seed", "3"}, unkept, problem), OptionsOutcome::play);
+    EXPECT_TRUE(unkept.no_record && !options.no_record);
     EXPECT_EQ(parse({"--seed=0", "--help"}, options, problem), OptionsOutcome::help);
     EXPECT_EQ(parse({"--version"}, options, problem), OptionsOutcome::version);
 }
@@ -70,6 +73,10 @@ TEST(Options, EachMistakeIsNamedInOneLine) {
         {{"--lang", "fr"}, "--lang takes ja or en, not 'fr'"},
         {{"--lang=EN"}, "not 'EN'"},
         {{"--lang"}, "--lang needs a value"},
+        {{"--palette", "colorblind"}, "--palette takes default, contrast or colourblind, not 'colorblind'"},
+        {{"--no-record", "--record", "a"}, "--no-record cannot be used with --record"},
+        {{"--replay", "a", "--no-record"}, "--no-record cannot be used with --replay"},
+        {{"--verify", "a", "--no-record"}, "--verify goes alone"},
     };
     for (const auto& [words, expected] : mistakes) {
         ProgramOptions options;
