@@ -8,13 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "backends/cast/cast_terminal.h"
 #include "backends/headless/headless_terminal.h"
 #include "game/program.h"
 #include "game/random.h"
 #include "game/tally.h"
 #include "game/version.h"
 #include "programs/recording_file.h"
-#include "recording/cast_terminal.h"
 #include "recording/replay_terminal.h"
 #include "screen/console.h"
 #include "screen/exit_status.h"
@@ -72,7 +72,8 @@ void verify_recording(const std::string& path) {
 void export_cast(const std::string& out, const std::string& path, bool language_given) {
     OpenedRecording opened = open_or_leave(path);
     if (!language_given) set_shown_language(recorded_language(opened.header.language));
-    int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    bool to_output = out == "-";  // standard output
+    int fd = to_output ? STDOUT_FILENO : open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         int error = errno;
         if (error == EEXIST)
@@ -81,20 +82,21 @@ void export_cast(const std::string& out, const std::string& path, bool language_
             std::fprintf(stderr, "drowsel: cannot create the cast '%s': %s\n", out.c_str(), std::strerror(error));
         std::exit(EXIT_RECORDING_PROBLEM);
     }
-    static std::FILE* file = fdopen(fd, "w");
+    static std::FILE* file = to_output ? stdout : fdopen(fd, "w");
     if (file == nullptr) {
         std::fprintf(stderr, "drowsel: cannot write the cast '%s': %s\n", out.c_str(), std::strerror(errno));
         unlink(out.c_str());
         std::exit(EXIT_RECORDING_PROBLEM);
     }
-    static CastTerminal cast(file, "Drowsel, the run of seed " + std::to_string(opened.header.seed) + " (game " +
-                                       opened.header.game_version + ")");
+    static CastTerminal cast([](std::string_view text) { std::fwrite(text.data(), 1, text.size(), file); },
+                             "Drowsel, the run of seed " + std::to_string(opened.header.seed) + " (game " +
+                                 opened.header.game_version + ")");
     replay_unwatched(cast, opened, [&](const ReplayTerminal& replay, int status) {
         bool written = !std::ferror(file);
         written = std::fclose(file) == 0 && written;
         const char* reason = written ? "" : std::strerror(errno);
         if (status == EXIT_RECORDING_PROBLEM || !written) {
-            unlink(out.c_str());
+            if (!to_output) unlink(out.c_str());
             if (!written)
                 std::fprintf(stderr, "drowsel: cannot write the cast '%s': %s\n", out.c_str(), reason);
             else

@@ -11,7 +11,7 @@
 [[noreturn]] void verify_recording(const std::string& path);
 
 // Writes the asciicast of the recording at `path` to `out`, which must not
-// exist; the statuses are verify_recording's. A cast is left behind for a
+// exist ("-" writes it to standard output); the statuses are verify_recording's. A cast is left behind for a
 // recording cut short (it shows the run up to the cut), never for a damaged
 // one or one that could not be written whole. The cast shows the language
 // the run was played in, unless `language_given` (the shown language then

@@ -1,5 +1,7 @@
 #include "screen/console.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "screen/terminal.h"
@@ -60,7 +62,12 @@ const KeyHint& console_key_hint() { return key_hint; }
 int console_read_key(KeyHint hint) {
     if (buffer.dirty() || buffer.repaint_pending()) console_refresh();
     key_hint = hint;
-    return active != nullptr ? active->read_key(buffer) : 'Q';
+    if (active == nullptr) {
+        // No game reads a key before a terminal is there to give it.
+        std::fputs("drowsel: a key was read before any terminal was installed\n", stderr);
+        std::abort();
+    }
+    return active->read_key(buffer);
 }
 
 void console_sleep_ms(int ms) {

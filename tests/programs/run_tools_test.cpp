@@ -62,6 +62,7 @@ Ran run(const std::string& command) {
 }
 
 const std::string DROWSEL = DROWSEL_BINARY;
+const std::string DROWSEL_SOURCE_DIR = DROWSEL_SOURCE;
 
 class RunTools : public GameTest {};
 
@@ -112,17 +113,23 @@ TEST_F(RunTools, ExportCastWritesAnAsciicastOfTheWholeRun) {
         "header = json.loads(lines[0])\n"
         "assert header['version'] == 2 and header['width'] == 80 and header['height'] == 24, header\n"
         "assert 'seed 8' in header['title'], header\n"
-        "time = 0\n"
+        "time, seen = 0, ''\n"
         "for line in lines[1:]:\n"
         "    at, kind, data = json.loads(line)\n"
         "    assert kind == 'o' and at >= time, line[:80]\n"
-        "    time = at\n"
-        "assert 'The end' in data and 'YOU HAVE SLAIN UOREGACHENFELS' in data and '\\u79c1' in data\n"
+        "    time, seen = at, seen + data\n"
+        "assert 'The end' in data and 'YOU HAVE SLAIN UOREGACHENFELS' in seen and '\\u79c1' in seen\n"
         "print(len(lines) - 1, time)\n";
     std::ofstream(cast + ".py") << check;
     Ran checked = run("python3 " + cast + ".py " + cast);
     EXPECT_EQ(checked.status, 0) << checked.out;
     EXPECT_GT(std::stod(checked.out.substr(checked.out.find(' ') + 1)), 10.0) << checked.out;
+
+    // The corpus's 214-key victory, to standard output, small enough to share.
+    Ran shared = run(DROWSEL + " --export-cast - " + DROWSEL_SOURCE_DIR + "/fuzz/recording-corpus/victory-11");
+    EXPECT_EQ(shared.status, 0);
+    EXPECT_LE(shared.out.size(), 400u * 1024);
+    EXPECT_NE(shared.out.find("The end"), std::string::npos);
 
     auto size = std::filesystem::file_size(cast);
     EXPECT_EQ(run(DROWSEL + " --export-cast " + cast + " " + won).status, EXIT_RECORDING_PROBLEM);
