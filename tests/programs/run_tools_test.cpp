@@ -77,14 +77,23 @@ TEST_F(RunTools, VerifySaysHowEachRunEndedInOneLine) {
     char& digit = bad[bad.find('\n', line + 1) - 1];  // one check value off
     digit = digit == '0' ? '1' : '0';
     std::ofstream(damaged) << bad;
+    // The same run without its last "\n", and as Windows saves text: read
+    // as the very same run.
+    std::string unended = temporary("unended.rec"), windows = temporary("windows.rec");
+    std::ofstream(unended) << whole.substr(0, whole.size() - 1);
+    std::string crlf = "\xEF\xBB\xBF";
+    for (char c : whole) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::ofstream(windows) << crlf;
 
     const struct {
         std::string file;
         int status;
         const char* line;
     } cases[] = {
-        {won, 0, "^seed 8, [0-9]+ keys, [0-9]+ turns, [0-9]+ dreams, [0-9]+ kills: victory\n$"},
-        {quit, 0, "^seed 3, 61 keys, [0-9]+ turns, 1 dreams, [0-9]+ kills: quit\n$"},
+        {won, 0, "^seed 8, [0-9]+ keys, [0-9]+ turns, [0-9]+ dreams?, [0-9]+ kills?: victory\n$"},
+        {quit, 0, "^seed 3, 61 keys, [0-9]+ turns, 1 dream, [0-9]+ kills?: quit\n$"},
+        {unended, 0, "^seed 3, 61 keys, [0-9]+ turns, 1 dream, [0-9]+ kills?: quit\n$"},
+        {windows, 0, "^seed 3, 61 keys, [0-9]+ turns, 1 dream, [0-9]+ kills?: quit\n$"},
         {cut, EXIT_CUT_SHORT, "^seed 3, [0-9]+ keys, .*: cut short at key [0-9]+\n$"},
         {damaged, EXIT_RECORDING_PROBLEM, "^seed 3, .*: stopped at key [0-9]+: .*differs from the recorded one\\)\n$"},
     };
@@ -93,7 +102,12 @@ TEST_F(RunTools, VerifySaysHowEachRunEndedInOneLine) {
         EXPECT_EQ(verified.status, each.status) << each.file;
         EXPECT_TRUE(::testing::internal::RE::FullMatch(verified.out, each.line)) << verified.out;
     }
-    for (const std::string& file : {won, quit, cut, damaged}) std::filesystem::remove(file);
+    // A last line without its "\n" is judged alike by the cast: a whole run,
+    // here to standard output.
+    Ran cast = run(DROWSEL + " --export-cast - " + unended);
+    EXPECT_EQ(cast.status, 0);
+    EXPECT_EQ(cast.out.rfind("{\"version\": 2", 0), 0u) << cast.out.substr(0, 80);
+    for (const std::string& file : {won, quit, cut, damaged, unended, windows}) std::filesystem::remove(file);
 }
 
 // Every line parses as JSON: the header first, then "o" events in time

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,16 +21,13 @@
 #include "game/state.h"
 #include "game/version.h"
 #include "recording/recording_file.h"
-#include "recording/recording_terminal.h"
-#include "recording/replay_terminal.h"
+#include "recording/replay_watcher.h"
+#include "recording/runs.h"
+#include "screen/exit_status.h"
 #include "soak/soak_player.h"
 #include "support/test_support.h"
 
 namespace {
-
-struct Left {
-    int status;
-};
 
 // A headless terminal that keeps every screen it is shown.
 class ScreenLog : public HeadlessTerminal {
@@ -71,20 +69,19 @@ struct Recorded {
 
 // The whole program, splash to exit, seeded with `seed`, the keys chosen
 // by the soak's player (up to a limit, then Q), recorded in memory.
-Recorded record_game(uint32_t seed, long key_limit) {
-    start_fresh();
-    random_fix_seed(seed);
+Recorded record_game(uint32_t seed, long key_limit, const std::string& language = "") {
     soak::SoakPlayer player(seed, 0);
     ScreenLog log;
-    Recorded recorded{encode_header({RECORDING_FORMAT_VERSION, GAME_VERSION, seed}), {}, {}};
+    RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION, seed, language};
+    Recorded recorded{encode_header(header), {}, {}};
     log.on_key_wait = [&](const ScreenBuffer& s) {
         player.watch(s);
         recorded.screens_at_key.push_back(log.screens.size());
     };
     log.key_source = [&] { return log.keys_read > key_limit ? (log.keys_read % 2 ? 'Q' : ' ') : player.next_key(); };
-    RecordingTerminal recorder(log, [&](const std::string& line) { recorded.bytes += line; });
-    install_terminal(&recorder);
-    EXPECT_EQ(program_entry(), 0);
+    RunResult run = record_run(log, header, [&](const std::string& line) { recorded.bytes += line; });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.keys, log.keys_read);
     recorded.screens = log.screens;
     return recorded;
 }
@@ -102,30 +99,14 @@ struct Replayed {
 Replayed replay_from(RecordingReader& reader, const RecordingHeader& header, std::deque<int> watcher_keys = {},
                      std::deque<int> paused_keys = {},
                      std::function<void(const ScreenBuffer&, const std::string&)> on_pause = nullptr,
-                     ReplaySettings settings = {}) {
-    start_fresh();
-    random_fix_seed(header.seed);
+                     long recorded_keys = -1) {
     ScreenLog log;
     log.timed_keys = std::move(watcher_keys);
     log.keys = std::move(paused_keys);
     log.key_source = [] { return 'z'; };  // the key that ends the replay
     if (on_pause) log.on_key_wait = [&](const ScreenBuffer& s) { on_pause(s, log.status_line); };
-    ReplayTerminal replayer(
-        log, reader, header, [](int status) { throw Left{status}; }, settings);
-    install_terminal(&replayer);
-    Replayed replayed;
-    try {
-        program_entry();
-        ADD_FAILURE() << "the replay did not end";
-    } catch (const Left& left) {
-        replayed.status = left.status;
-    }
-    replayed.keys = replayer.keys_replayed();
-    replayed.problem = replayer.problem();
-    replayed.last_line = log.status_line;
-    replayed.screens = log.screens;
-    replayed.lines = log.lines;
-    return replayed;
+    RunResult run = replay_run(log, reader, header, std::nullopt, recorded_keys);
+    return {run.status, run.keys, run.problem, log.status_line, log.screens, log.lines};
 }
 
 Replayed replay(const std::string& bytes, std::deque<int> watcher_keys = {}, std::deque<int> paused_keys = {},
@@ -224,20 +205,9 @@ TEST_F(Replay, AFollowerShowsEachScreenBeforeTheNextKeyIsWritten) {
         at += n;
         return static_cast<long>(n);
     });
-    start_fresh();
-    random_fix_seed(3);
     follower.key_source = [] { return 'z'; };
-    ReplayTerminal replayer(
-        follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3}, [](int status) { throw Left{status}; },
-        ReplaySettings{true, true, -1});
-    install_terminal(&replayer);
-    int status = -1;
-    try {
-        program_entry();
-    } catch (const Left& left) {
-        status = left.status;
-    }
-    EXPECT_EQ(status, 0) << replayer.problem();
+    RunResult run = follow_run(follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3}, std::nullopt);
+    EXPECT_EQ(run.status, 0) << run.problem;
     EXPECT_LT(refused, 100000) << "the follower lagged behind the player";
     EXPECT_TRUE(screens_match(quit.screens, follower.screens, quit.screens.size()));
     EXPECT_GE(follower.slept_ms, 62 * REPLAY_FOLLOW_POLL_MS);  // it waited for every line, never busily
@@ -377,7 +347,7 @@ TEST_F(Replay, StatusLinesSayWhatPlaysAndFitTheRow) {
     RecordingReader reader(memory_source(other));
     RecordingHeader header;
     ASSERT_EQ(reader.read_header(header), RecordingStatus::ok);
-    Replayed replayed = replay_from(reader, header, {}, {}, nullptr, ReplaySettings{true, false, 123456});
+    Replayed replayed = replay_from(reader, header, {}, {}, nullptr, 123456);
     ASSERT_FALSE(replayed.lines.empty());
     EXPECT_EQ(replayed.lines.front().rfind("Replay of Drowsel 9999", 0), 0u) << replayed.lines.front();
     EXPECT_NE(replayed.lines[3].find("of 123456"), std::string::npos) << replayed.lines[3];
