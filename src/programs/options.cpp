@@ -158,7 +158,8 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
 
 const char* usage_text() {
     return "Usage: drowsel [--seed N] [--lang ja|en] [--record FILE | --replay FILE [--follow]]\n"
-           "       drowsel --resume [FILE] | --verify FILE | [--lang ja|en] --export-cast OUT FILE\n"
+           "       drowsel --resume [FILE]\n"
+           "       drowsel --verify FILE | [--lang ja|en] --export-cast OUT FILE\n"
            "Drowsel (Skarnwold Gaiden), a small roguelike for an 80x23 terminal.\n"
            "With no options the game is seeded from the clock and writes no files.\n"
            "\n"

@@ -359,10 +359,83 @@ TEST_F(Replay, StatusLinesSayWhatPlaysAndFitTheRow) {
     ASSERT_FALSE(stopped.screens.empty());
     EXPECT_NE(stopped.screens.back().row_text(20).find("Press any key to start."), std::string::npos);
 
-    for (const Replayed* run : {&replayed, &stopped}) {
+    // An English run of N keys is "key N of N" at its last key.
+    Recorded english = record_game(3, 60, "en");
+    long keys = count_recorded_keys(memory_source(english.bytes));
+    RecordingReader english_reader(memory_source(english.bytes));
+    ASSERT_EQ(english_reader.read_header(header), RecordingStatus::ok);
+    Replayed counted = replay_from(english_reader, header, {}, {}, nullptr, keys);
+    EXPECT_EQ(counted.keys, keys);
+    std::string last_key = "Replay: key " + std::to_string(keys) + " of " + std::to_string(keys) + ",";
+    EXPECT_EQ(counted.lines[counted.lines.size() - 2].rfind(last_key, 0), 0u)
+        << counted.lines[counted.lines.size() - 2];
+
+    for (const Replayed* run : {&replayed, &stopped, &counted}) {
         for (const std::string& line : run->lines) EXPECT_LE(line.size(), 80u) << line;
         EXPECT_EQ(run->last_line.substr(run->last_line.size() - 12), "Press a key.");
     }
+}
+
+// ---- Resumed runs ---------------------------------------------------------
+
+// The keys of a recording's key lines, in order.
+std::deque<int> recorded_keys(const std::string& bytes) {
+    std::deque<int> keys;
+    for (std::size_t at = bytes.find("\nk "); at != std::string::npos; at = bytes.find("\nk ", at + 1))
+        keys.push_back(std::atoi(bytes.c_str() + at + 3));
+    return keys;
+}
+
+// A run stopped after `keys` keys (its file ending in `tail`), resumed: the
+// player's screen comes back and, given the same keys, the game goes on
+// into the very recording the whole run made.
+TEST_F(Replay, AResumedRunGoesOnAsIfItHadNeverStopped) {
+    Recorded whole = record_game(8, 20000);  // a victory
+    ASSERT_TRUE(run_tally.won);
+    const int keys = 150;
+    std::string head = first_lines(whole.bytes, 3, keys);
+    std::string line = first_lines(whole.bytes, 3, keys + 1).substr(head.size());
+    std::deque<int> rest = recorded_keys(whole.bytes.substr(head.size() - 1));
+    for (const std::string& tail : {std::string(), line.substr(0, 7), std::string("\r")}) {
+        std::string bytes = head.substr(0, head.size() - (tail == "\r" ? 1 : 0)) + tail;
+        RecordingReader reader(memory_source(bytes));
+        RecordingHeader header;
+        ASSERT_EQ(reader.read_header(header), RecordingStatus::ok);
+        ScreenLog live;
+        live.keys = rest;
+        std::string resumed;
+        RunResult run = resume_run(reader, header, [&](const ResumePoint& point, RunGoingOn& going_on, std::string&) {
+            EXPECT_EQ(point.keys, keys);
+            resumed = bytes.substr(0, point.whole_bytes) + (point.last_line_ended ? "" : "\n");
+            going_on = {&live, [&](const std::string& more) { resumed += more; }};
+            return true;
+        });
+        EXPECT_EQ(run.status, 0) << run.problem;
+        EXPECT_EQ(run.outcome, "victory");
+        EXPECT_EQ(run.keys, static_cast<long>(keys + rest.size()));
+        ASSERT_FALSE(live.screens.empty());
+        EXPECT_TRUE(same_screen(live.screens.front(), whole.screens[whole.screens_at_key[keys] - 1]));
+        EXPECT_EQ(resumed, tail == "\r" ? head.substr(0, head.size() - 1) + "\r\n" + whole.bytes.substr(head.size())
+                                        : whole.bytes);
+    }
+
+    // A run over, one damaged, or a file that cannot be written on: refused.
+    auto refused = [](const std::string& bytes, bool writable) {
+        RecordingReader reader(memory_source(bytes));
+        RecordingHeader header;
+        EXPECT_EQ(reader.read_header(header), RecordingStatus::ok);
+        ScreenLog live;
+        return resume_run(reader, header, [&](const ResumePoint&, RunGoingOn& going_on, std::string& problem) {
+            going_on.terminal = &live;
+            problem = "no room";
+            return writable;
+        });
+    };
+    EXPECT_EQ(refused(whole.bytes, true).problem, "this run is over (victory); there is nothing to resume");
+    EXPECT_NE(refused(with_bad_check(head, 20), true).problem.find("differs from the recorded one), at key 20"),
+              std::string::npos);
+    EXPECT_EQ(refused(head, false).problem, "no room");
+    for (bool writable : {true, false}) EXPECT_EQ(refused(writable ? whole.bytes : head, writable).status, 4);
 }
 
 }  // namespace
