@@ -11,12 +11,9 @@
 #include <fstream>
 #include <string>
 
-#include "game/program.h"
-#include "game/random.h"
 #include "game/version.h"
 #include "recording/recording.h"
-#include "recording/recording_terminal.h"
-#include "screen/console.h"
+#include "recording/runs.h"
 #include "screen/exit_status.h"
 #include "soak/soak_player.h"
 #include "support/test_support.h"
@@ -29,18 +26,15 @@ std::string temporary(const std::string& name) {
 
 // A run of the soak's player (Q after `key_limit` keys), recorded to `path`.
 std::string recorded(uint32_t seed, long key_limit, const std::string& path) {
-    start_fresh();
-    random_fix_seed(seed);
     soak::SoakPlayer player(seed, 0);
     HeadlessTerminal terminal;
     terminal.on_key_wait = [&player](const ScreenBuffer& s) { player.watch(s); };
     terminal.key_source = [&] {
         return terminal.keys_read > key_limit ? (terminal.keys_read % 2 ? 'Q' : ' ') : player.next_key();
     };
-    std::string bytes = encode_header({RECORDING_FORMAT_VERSION, GAME_VERSION, seed});
-    RecordingTerminal recorder(terminal, [&](const std::string& line) { bytes += line; });
-    install_terminal(&recorder);
-    program_entry();
+    RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION, seed};
+    std::string bytes = encode_header(header);
+    record_run(terminal, header, [&](const std::string& line) { bytes += line; });
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     return path;
 }
