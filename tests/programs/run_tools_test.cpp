@@ -139,7 +139,8 @@ TEST_F(RunTools, ExportCastWritesAnAsciicastOfTheWholeRun) {
 }
 
 // A game that never starts leaves no recording; what is not a regular file
-// is refused at once (a FIFO without a writer would hold open() for ever).
+// is refused at once (a FIFO without a writer would hold open() for ever);
+// a run that cannot be resumed is refused without a screen.
 TEST_F(RunTools, RefusalsLeaveNothingBehindAndNeverWait) {
     std::string path = temporary("never.rec");
     EXPECT_EQ(run("TERM=dumb " + DROWSEL + " --record " + path).status, EXIT_UNUSABLE_TERMINAL);
@@ -150,8 +151,30 @@ TEST_F(RunTools, RefusalsLeaveNothingBehindAndNeverWait) {
     for (const std::string& file : {fifo, std::string("/dev/zero")}) {
         EXPECT_EQ(run(DROWSEL + " --replay " + file).status, EXIT_RECORDING_PROBLEM) << file;
         EXPECT_EQ(run(DROWSEL + " --verify " + file).status, EXIT_RECORDING_PROBLEM) << file;
+        EXPECT_EQ(run(DROWSEL + " --resume " + file).status, EXIT_RECORDING_PROBLEM) << file;
     }
     std::filesystem::remove(fifo);
+
+    // A run that is over, or damaged, is refused before any terminal and
+    // left as it was; so is --resume alone with no unfinished run kept.
+    std::string over = recorded(3, 60, temporary("over.rec"));
+    std::string damaged = temporary("damaged-resume.rec");
+    std::ifstream in(over, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string cut = bytes.substr(0, bytes.find("\nk ", 400) + 1);
+    cut[cut.size() - 2] = cut[cut.size() - 2] == '0' ? '1' : '0';
+    std::ofstream(damaged, std::ios::binary) << cut;
+    for (const std::string& file : {over, damaged}) {
+        auto size = std::filesystem::file_size(file);
+        EXPECT_EQ(run("TERM=dumb " + DROWSEL + " --resume " + file).status, EXIT_RECORDING_PROBLEM) << file;
+        EXPECT_EQ(std::filesystem::file_size(file), size);
+    }
+    std::string folder = temporary("state");
+    std::filesystem::create_directories(folder + "/drowsel");
+    std::filesystem::copy_file(over, folder + "/drowsel/over.rec");
+    EXPECT_EQ(run("XDG_STATE_HOME=" + folder + " " + DROWSEL + " --resume").status, EXIT_RECORDING_PROBLEM);
+    std::filesystem::remove_all(folder);
+    for (const std::string& file : {over, damaged}) std::filesystem::remove(file);
 }
 
 }  // namespace
