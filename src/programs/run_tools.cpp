@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "game/version.h"
+#include "programs/recording_file.h"
 #include "recording/cast_terminal.h"
-#include "recording/recording_file.h"
 #include "recording/runs.h"
 #include "screen/exit_status.h"
 

@@ -9,6 +9,7 @@
 #include "screen/console.h"
 #include "screen/drawing.h"
 #include "text/encoding.h"
+#include "text/language.h"
 
 char last_message[LAST_MESSAGE_SIZE];
 
@@ -47,6 +48,9 @@ void post_message(const char* text, int colour) {
         // colour, and hold the game on "-more-".
         show_on_message_row(previous, game.message_colour);
         set_colour(COLOUR_CYAN);
+        // An English message ends in a word, kept apart from the prompt;
+        // Japanese runs on into it.
+        if (previous[0] != '\0' && shown_language() == Language::english) console_add_text(" ");
         console_add_text("-more-");
         console_refresh();
         wait_space_or_escape();

@@ -138,13 +138,19 @@ TEST_F(RunTools, ExportCastWritesAnAsciicastOfTheWholeRun) {
     for (const std::string& file : {won, cast, cast + ".py"}) std::filesystem::remove(file);
 }
 
-// A game that never starts leaves no recording; what is not a regular file
-// is refused at once (a FIFO without a writer would hold open() for ever);
-// a run that cannot be resumed is refused without a screen.
+// A game that never starts leaves no recording, in the state folder either;
+// what is not a regular file is refused at once (a FIFO without a writer
+// would hold open() for ever); a run that cannot be resumed is refused
+// without a screen.
 TEST_F(RunTools, RefusalsLeaveNothingBehindAndNeverWait) {
     std::string path = temporary("never.rec");
     EXPECT_EQ(run("TERM=dumb " + DROWSEL + " --record " + path).status, EXIT_UNUSABLE_TERMINAL);
     EXPECT_FALSE(std::filesystem::exists(path));
+    // Nor in the state folder, where a game with no option keeps its run.
+    std::string state = temporary("state");
+    EXPECT_EQ(run("TERM=dumb XDG_STATE_HOME=" + state + " " + DROWSEL).status, EXIT_UNUSABLE_TERMINAL);
+    EXPECT_TRUE(std::filesystem::is_empty(state + "/drowsel"));
+    std::filesystem::remove_all(state);
 
     std::string fifo = temporary("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

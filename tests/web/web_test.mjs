@@ -460,7 +460,7 @@ try {
   englishPages.forEach((grid, i) => compareGrids(grid.map((r, row) => (row >= 8 && row <= 10 ? endingPages[i][row] : r)),
     endingPages[i], `English ending page ${i + 1}`));
   if (storyRows(englishPages[6]) !== 'I have been set free.|At least for this turn, the clone in this place has been ' +
-      'set free.|I thank you.') fail('the English ending shows ' + storyRows(englishPages[6]));
+      'set free.|You have my thanks.') fail('the English ending shows ' + storyRows(englishPages[6]));
   const pressed = await page.evaluate(() => [...document.querySelectorAll('#language button')].map((b) => b.disabled));
   if (JSON.stringify(pressed) !== '[false,true]') fail('the language switch does not show English: ' + pressed);
   await pageFaults(page);
