@@ -30,11 +30,10 @@ file(GLOB web_sources CONFIGURE_DEPENDS ${web_globs})
 list(REMOVE_ITEM web_sources ${CMAKE_SOURCE_DIR}/src/game/invariants.cpp)
 
 # The recordings whole: recording/ holds no file on disk and no renderer.
-# The disk file and the cast writer still in it here are on their way out
-# of the folder (beside the terminal program, and a backend of their own).
+# The cast writer still in it here is on its way out of the folder, to a
+# backend of its own.
 file(GLOB web_recording_sources CONFIGURE_DEPENDS src/recording/*.cpp)
-list(REMOVE_ITEM web_recording_sources ${CMAKE_SOURCE_DIR}/src/recording/recording_file.cpp
-     ${CMAKE_SOURCE_DIR}/src/recording/cast_terminal.cpp)
+list(REMOVE_ITEM web_recording_sources ${CMAKE_SOURCE_DIR}/src/recording/cast_terminal.cpp)
 
 set(page ${CMAKE_BINARY_DIR}/page)
 add_executable(drowsel_web
