@@ -324,19 +324,27 @@ def scenario_killed(ctx):
 
 def scenario_resume(ctx):
     """A run recorded and ended from outside, by SIGKILL and by SIGHUP, then
-    taken up again with --resume FILE: the very screen it was left at, more
+    taken up again with --resume FILE (and one kept in the state folder, by
+    --resume alone): the very screen it was left at, more
     keys screen for screen as the headless game, Q; the file is then the
     headless game's recording of all those keys, and --verify passes it as
     one run with every key."""
     more = STEPS[3:6]
-    for sig in (signal.SIGKILL, signal.SIGHUP):
+    dump = dump_of(ctx, 77, RECORDED + more + [("Q",)])
+    # The last run kept in the state folder, by --resume alone.
+    for sig, named in ((signal.SIGKILL, True), (signal.SIGHUP, True), (signal.SIGKILL, False)):
         path = os.path.join(ctx.workdir, "resumed-%s.rec" % signal.Signals(sig).name)
-        dump = dump_of(ctx, 77, RECORDED + more + [("Q",)])
-        game = Game(ctx, ctx.pane(args=("--seed", "77", "--record", path)), dump)
+        game = Game(ctx, ctx.pane(args=("--seed", "77") + (("--record", path) if named else ())), dump)
         game.play(RECORDED)
         game.pane.kill(sig)
         game.pane.expect_exit_status(128 + sig)
-        resumed = Game(ctx, ctx.pane(args=("--resume", path)), dump)
+        if not named:
+            folder = os.path.join(ctx.workdir, "state", "drowsel")
+            kept = os.listdir(folder)
+            if len(kept) != 1:
+                raise Failure("the state folder holds %r, not the one run played" % kept)
+            path = os.path.join(folder, kept[0])
+        resumed = Game(ctx, ctx.pane(args=("--resume", path) if named else ("--resume",)), dump)
         resumed.keys = game.keys
         resumed.wait("the screen the run was left at")
         for step in more:
