@@ -78,7 +78,8 @@ def main():
     parser.add_argument("--lang", default="C.UTF-8")
     parser.add_argument("--size", default="80x24")
     parser.add_argument("--palette", help="how colours show when not as `tput colors` says: 8-bold-grey or plain")
-    parser.add_argument("--unbound", default="F2 M-q", help="keys (tmux names) that must do nothing, for the keys scenario")
+    parser.add_argument(
+        "--unbound", default="F2 M-q", help="keys (tmux names) that must do nothing, for the keys scenario")
     parser.add_argument("--shim", help="the failure shim to preload, for the failures scenario")
     args = parser.parse_args()
 

@@ -165,7 +165,9 @@ def ended(ctx, before=(), keys=(), sig=None, status=None, env=(), prelude="", sh
 
 
 FATAL = [dict(sig=each) for each in (signal.SIGHUP, signal.SIGUSR1, signal.SIGALRM, signal.SIGXCPU, signal.SIGPIPE)]
-IGNORED_AT_START = dict(prelude="trap '' HUP INT", before=(signal.SIGHUP, signal.SIGINT), keys=("x",), sig=signal.SIGTERM)
+IGNORED_AT_START = dict(
+    prelude="trap '' HUP INT", before=(signal.SIGHUP, signal.SIGINT), keys=("x",), sig=signal.SIGTERM
+)
 ENDINGS = {
     "signal": [dict(keys=("x",), sig=signal.SIGTERM)],
     # Each fatal signal gives the terminal back and ends the game by that
@@ -544,7 +546,8 @@ def described(game, what):
                 steps, on_line = max(abs(dx), abs(dy)), dx == 0 or dy == 0 or abs(dx) == abs(dy)
                 wanted.append("%d step%s %s%s" % (steps, "s" * (steps > 1), COMPASS[round(math.degrees(
                     math.atan2(dy, dx)) / 45) % 8], ", in range" * (on_line and steps <= 3)))
-    if not (wanted and found and text.startswith("Your move. ")) or sorted(found.group(1).split("; ")) != sorted(wanted):
+    described = sorted(found.group(1).split("; ")) if found else None
+    if not (wanted and found and text.startswith("Your move. ")) or described != sorted(wanted):
         raise Failure("%s says %r, not the monsters %r" % (what, text, wanted))
     cursor_at(game, what, len(shown.text(last).rstrip()), last)
 
@@ -558,7 +561,11 @@ def scenario_reader(ctx):
     recorded."""
     keys = [key for key in READER_KEYS if key != "x"]
     dump = Dump(ctx.dump, "--lang", "en", READER_SEED, *key_codes(keys))
-    looks = {"reader": ("--reader",), "contrast": ("--palette", "contrast"), "colourblind": ("--palette", "colourblind")}
+    looks = {
+        "reader": ("--reader",),
+        "contrast": ("--palette", "contrast"),
+        "colourblind": ("--palette", "colourblind"),
+    }
     paths = {name: os.path.join(ctx.workdir, name + ".rec") for name in looks}
     games = {name: Game(ctx, ctx.pane(args=("--seed", str(READER_SEED), "--lang", "en", "--record", paths[name],
                                             *looks[name])), dump) for name in looks}
