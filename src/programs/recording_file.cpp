@@ -74,14 +74,18 @@ int reopen_recording_file(const std::string& path, std::string& kept, std::strin
         got += static_cast<std::size_t>(n);
     }
     kept.resize(got);
-    kept.resize(kept.rfind('\n') == std::string::npos ? 0 : kept.rfind('\n') + 1);  // a last line cut short
-    if (ftruncate(fd, static_cast<off_t>(kept.size())) != 0 ||
-        lseek(fd, static_cast<off_t>(kept.size()), SEEK_SET) < 0 || fcntl(fd, F_SETFL, 0) != 0) {
-        problem = failure("write the recording", path, errno);
-        close(fd);
-        return -1;
-    }
     return fd;
+}
+
+bool cut_recording_file(int fd, const std::string& path, std::size_t whole_bytes, bool add_line_end,
+                        std::string& problem) {
+    if (ftruncate(fd, static_cast<off_t>(whole_bytes)) != 0 ||
+        lseek(fd, static_cast<off_t>(whole_bytes), SEEK_SET) < 0 || fcntl(fd, F_SETFL, 0) != 0 ||
+        (add_line_end && !write_to_recording(fd, "\n"))) {
+        problem = failure("write the recording", path, errno);
+        return false;
+    }
+    return true;
 }
 
 bool recording_in_play(const std::string& path) {
@@ -344,25 +348,12 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
 long count_recorded_keys(int fd) {
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-    char chunk[65536];
-    long lines = 0;
-    std::string last;  // the start of the last line
-    bool at_line_start = true;
-    for (off_t at = 0;;) {
-        ssize_t got = pread(fd, chunk, sizeof chunk, at);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        for (ssize_t i = 0; i < got; ++i) {
-            if (at_line_start) last.clear();
-            at_line_start = chunk[i] == '\n';
-            if (at_line_start)
-                ++lines;
-            else if (last.size() < 2)
-                last += chunk[i];
+    return count_recorded_keys([fd, at = off_t{0}](char* into, std::size_t room) mutable -> long {
+        for (;;) {
+            ssize_t got = pread(fd, into, room, at);
+            if (got < 0 && errno == EINTR) continue;
+            if (got > 0) at += got;
+            return static_cast<long>(got);
         }
-        at += got;
-    }
-    // Three lines of header, the keys, the end line.
-    return at_line_start && last == "e " && lines >= 4 ? lines - 4 : -1;
+    });
 }

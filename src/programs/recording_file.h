@@ -17,10 +17,15 @@
 // open file descriptor, or -1 (errno as open(2) left it when it refused).
 int create_recording_file(const std::string& path, const RecordingHeader& header, std::string& problem);
 // Opens an unfinished recording to go on recording into it: takes its lock
-// (refused while another game holds it: that run is still being played),
-// drops a last line cut short, and gives every byte it keeps in `kept`.
-// Returns the descriptor, at the end of the file, or -1.
+// (refused while another game holds it: that run is still being played)
+// and gives every byte it holds in `kept`, the file left as it is until
+// its run has been replayed. Returns the descriptor, or -1.
 int reopen_recording_file(const std::string& path, std::string& kept, std::string& problem);
+// The reopened recording cut back to its `whole_bytes` of whole lines (a
+// last line cut short dropped), a line end given to the last one when
+// `add_line_end`, and made ready to write on at its end.
+bool cut_recording_file(int fd, const std::string& path, std::size_t whole_bytes, bool add_line_end,
+                        std::string& problem);
 // True while a game records into `path` (it holds the file's lock).
 bool recording_in_play(const std::string& path);
 // Writes `bytes` with write(2) at once, so that they are on disk whatever
@@ -99,7 +104,7 @@ struct OpenedRecording {
 // deleted from a writer still writing.
 bool open_recording_file(const std::string& path, OpenedRecording& opened, std::string& problem, bool follow = false);
 
-// The keys of a complete recording (one with its end line), counted without
-// moving the file's offset; -1 for one that is not complete or not a
-// regular file.
+// The keys of a complete recording (one with its end line), counted through
+// the recording reader without moving the file's offset; -1 for one that
+// is not complete or not a regular file.
 long count_recorded_keys(int fd);

@@ -9,17 +9,13 @@
 #include <emscripten.h>
 
 #include <ctime>
+#include <optional>
 #include <string>
 
 #include "backends/browser/web_terminal.h"
-#include "creatures/archmage.h"
-#include "game/program.h"
-#include "game/random.h"
 #include "game/version.h"
 #include "recording/recording.h"
-#include "recording/recording_terminal.h"
-#include "recording/replay_terminal.h"
-#include "screen/console.h"
+#include "recording/runs.h"
 #include "screen/exit_status.h"
 #include "text/language.h"
 
@@ -61,22 +57,16 @@ void play() {
     double seed = page_seed();
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            seed >= 0 ? static_cast<uint32_t>(seed) : static_cast<uint32_t>(std::time(nullptr))};
-    if (page_language() == 1) {
-        set_shown_language(Language::english);
-        header.language = language_name(Language::english);
-    }
-    page_shown_language(language_name(shown_language()));
-    random_fix_seed(header.seed);
+    if (page_language() == 1) header.language = language_name(Language::english);
+    page_shown_language(language_name(recorded_language(header.language)));
     page_show_seed(header.seed);
     auto record = [](const std::string& bytes) { page_record(bytes.data(), static_cast<int>(bytes.size())); };
     record(encode_header(header));
-    RecordingTerminal recorder(*open_web_terminal(), record);
-    install_terminal(&recorder);
-    program_entry();
-    page_game_over(archmage_hp == 0);
+    RunResult run = record_run(*open_web_terminal(), header, record);
+    page_game_over(run.tally.won);
 }
 
-void replay(std::string bytes) {
+void replay(const std::string& bytes) {
     RecordingReader reader(memory_source(bytes));
     RecordingHeader header;
     RecordingStatus status = reader.read_header(header);
@@ -84,22 +74,14 @@ void replay(std::string bytes) {
         page_replay_over(recording_problem_text(status, header).c_str());
         return;
     }
-    Language language = page_language() < 0    ? recorded_language(header.language)
-                        : page_language() == 1 ? Language::english
-                                               : Language::japanese;
-    set_shown_language(language);
-    page_shown_language(language_name(language));
-    random_fix_seed(header.seed);
+    std::optional<Language> language;
+    if (page_language() >= 0) language = page_language() == 1 ? Language::english : Language::japanese;
+    page_shown_language(language_name(language ? *language : recorded_language(header.language)));
     web_terminal_replaying();
-    ReplayTerminal* replayer = nullptr;
-    ReplayTerminal terminal(*open_web_terminal(), reader, header, [&](int) {
-        page_replay_over(replayer->problem().c_str());
-        page_stay();
-        __builtin_unreachable();
-    });
-    replayer = &terminal;
-    install_terminal(replayer);
-    program_entry();
+    RunResult run =
+        replay_run(*open_web_terminal(), reader, header, language, count_recorded_keys(memory_source(bytes)));
+    page_replay_over(run.problem.c_str());
+    page_stay();
 }
 
 }  // namespace
@@ -112,6 +94,6 @@ int main() {
     }
     std::string bytes(static_cast<size_t>(length), '\0');
     page_replay_copy(bytes.data());
-    replay(std::move(bytes));
+    replay(bytes);
     return EXIT_DONE;
 }
