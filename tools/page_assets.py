@@ -91,6 +91,10 @@ def game_characters(source):
         if path.endswith((".html", ".js")):
             with open(path, encoding="utf-8") as f:
                 chars.update(c for c in f.read() if 0x3000 <= ord(c) <= 0x9FFF)
+    # The screen's ASCII and the blank of its layers (screen.js) too, so
+    # that the grid's text is shaped with the page's font at once.
+    chars.update(chr(c) for c in range(0x20, 0x7F))
+    chars.add("\u00a0")
     return "".join(sorted(chars))
 
 
@@ -141,7 +145,7 @@ def main():
             digest.update(name.encode() + b"\0" + f.read())
     with open(os.path.join(args.source, "web", "sw.js"), encoding="utf-8") as f:
         worker = f.read()
-    worker = worker.replace("@BUILD@", digest.hexdigest()[:16]).replace("@FILES@", ", ".join(f"'{n}'" for n in files))
+    worker = worker.replace("@BUILD@", digest.hexdigest()[:16]).replace("'@FILES@'", ", ".join(f"'{n}'" for n in files))
     write_if_changed(os.path.join(page, "sw.js"), worker.encode())
 
 

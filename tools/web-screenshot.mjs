@@ -19,7 +19,9 @@ const KILLS = 6;
 const server = await servePage(pageDir);
 const origin = server.origin;
 const browser = await chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_ARGS });
-const page = await browser.newPage({ viewport: { width: Number(process.env.W || 860), height: Number(process.env.H || 500) } });
+const page = await browser.newPage({
+  viewport: { width: Number(process.env.W || 860), height: Number(process.env.H || 500) },
+});
 await page.goto(`${origin}/?seed=77`);
 
 // The key that brings the player (screen row 10, column 39) towards the
@@ -41,7 +43,10 @@ for (let n = 1; n < 2000; n++) {
   await page.waitForFunction((k) => window.drowsel.waits >= k, n);
   const grid = await page.evaluate(() => window.drowsel.grid());
   const kills = grid[21].filter((cell) => cell[0] === '*').length;
-  const more = grid[0].map((cell) => cell[0]).join('').includes('-more-');
+  const more = grid[0]
+    .map((cell) => cell[0])
+    .join('')
+    .includes('-more-');
   if (kills >= KILLS && !more && grid[0][1][1] === 11) break;
   await page.keyboard.press(n < 9 || more ? 'Space' : hunt(grid));
 }

@@ -4,28 +4,33 @@
 // from the cache first, so the page loads and plays with the network off.
 'use strict';
 const CACHE = 'drowsel-@BUILD@';
-const FILES = [@FILES@];
+const FILES = ['@FILES@'];
 
-self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(['./', ...FILES])).then(() => self.skipWaiting()));
-});
+async function install() {
+  await (await caches.open(CACHE)).addAll(['./', ...FILES]);
+  await self.skipWaiting();
+}
+self.addEventListener('install', (event) => event.waitUntil(install()));
 
-self.addEventListener('activate', (event) => {
-  event.waitUntil(caches.keys()
-    .then((names) => Promise.all(names.filter((n) => n.startsWith('drowsel-') && n !== CACHE)
-      .map((n) => caches.delete(n))))
-    .then(() => self.clients.claim()));
-});
+async function activate() {
+  const older = (await caches.keys()).filter((n) => n.startsWith('drowsel-') && n !== CACHE);
+  await Promise.all(older.map((n) => caches.delete(n)));
+  await self.clients.claim();
+}
+self.addEventListener('activate', (event) => event.waitUntil(activate()));
 
 // The page's own files from the cache (the page's address with any query
 // is the page); anything else, recordings to watch among them, from the
 // network.
+async function fromCache(name, request) {
+  const hit = await (await caches.open(CACHE)).match(name === '' ? './' : name, { ignoreSearch: true });
+  return hit || fetch(request);
+}
 self.addEventListener('fetch', (event) => {
   const url = new URL(event.request.url);
   if (event.request.method !== 'GET' || url.origin !== self.location.origin) return;
   const scope = new URL('./', self.location.href).pathname;
   const name = url.pathname.startsWith(scope) ? url.pathname.slice(scope.length) : null;
   if (name === null || (name !== '' && name !== 'index.html' && !FILES.includes(name))) return;
-  event.respondWith(caches.open(CACHE).then((cache) => cache.match(name === '' ? './' : name, { ignoreSearch: true }))
-    .then((hit) => hit || fetch(event.request)));
+  event.respondWith(fromCache(name, event.request));
 });

@@ -2,45 +2,46 @@
 // would give, handed to the game before the recording sees it, so that a
 // run played by touch records the same keys as the run played by keys. The
 // game says what it waits for (page.keyWait); only the controls that act
-// there are shown. Loaded after page.js, before game.js.
-'use strict';
-(function () {
-  const page = window.drowsel;
-  const SPACE = 32, FIVE = 53;
-  // The digit of each 45-degree slice around the player's cell, counted
-  // anticlockwise from the east (the keypad's directions).
-  const SLICE_KEYS = [54, 57, 56, 55, 52, 49, 50, 51];
+// there are shown.
+const code = (key) => key.charCodeAt(0);
+// The digit of each 45-degree slice around the player's cell, counted
+// anticlockwise from the east (the keypad's directions); "5" for none.
+const SLICE_KEYS = [...'69874123'].map(code);
+const NO_DIRECTION = code('5');
 
-  // The buttons, each with the key it gives and the waits it acts in.
-  const BUTTONS = [
-    { id: 'touch-ranged', key: 97, waits: ['command'] },
-    { id: 'touch-read', key: SPACE, waits: ['command'] },
-    { id: 'touch-shift', key: 100, waits: ['command'] },
-    { id: 'touch-quit', key: 81, waits: ['command'], confirm: 'Quit this game? The game ends at once.' },
-    { id: 'touch-pause', key: SPACE, waits: ['replay'] },
-    { id: 'touch-faster', key: 43, waits: ['replay'] },
-    { id: 'touch-slower', key: 45, waits: ['replay'] },
-    { id: 'touch-stop', key: 81, waits: ['replay'] },
-  ];
+// The buttons, each with the key it gives and the waits it acts in.
+const BUTTONS = [
+  { id: 'touch-ranged', key: 'a', waits: ['command'] },
+  { id: 'touch-read', key: ' ', waits: ['command'] },
+  { id: 'touch-shift', key: 'd', waits: ['command'] },
+  { id: 'touch-quit', key: 'Q', waits: ['command'], confirm: 'Quit this game? The game ends at once.' },
+  { id: 'touch-pause', key: ' ', waits: ['replay'] },
+  { id: 'touch-faster', key: '+', waits: ['replay'] },
+  { id: 'touch-slower', key: '-', waits: ['replay'] },
+  { id: 'touch-stop', key: 'Q', waits: ['replay'] },
+];
+
+const HINTS = {
+  title: 'Tap to start.',
+  more: 'Tap to go on.',
+  ending: 'Tap for the next page.',
+  direction: 'Tap toward the direction, or on yourself for none.',
+  command: 'Tap beside you to step or strike that way.',
+};
+
+// `page` is the page's surface (keyWait, cell, type, over, watching).
+export function startTouch(page) {
   for (const b of BUTTONS) {
-    const button = document.getElementById(b.id);
-    b.button = button;
-    button.addEventListener('click', (e) => {
+    b.button = document.getElementById(b.id);
+    b.button.addEventListener('click', (e) => {
       e.stopPropagation();
       if (!b.waits.includes(page.keyWait.wait)) return;
       if (b.confirm && !window.confirm(b.confirm)) return;
-      page.type(b.key, e.timeStamp);
+      page.type(code(b.key), e.timeStamp);
     });
   }
 
   const hint = document.getElementById('touch-hint');
-  const HINTS = {
-    title: 'Tap to start.',
-    more: 'Tap to go on.',
-    ending: 'Tap for the next page.',
-    direction: 'Tap toward the direction, or on yourself for none.',
-    command: 'Tap beside you to step or strike that way.',
-  };
   function showControls(wait) {
     for (const b of BUTTONS) b.button.hidden = !b.waits.includes(wait.wait);
     hint.textContent = HINTS[wait.wait] || '';
@@ -53,11 +54,11 @@
   // cell holding the tap; none (or "5" at the prompt) on the cell itself.
   function keyForTap(x, y) {
     const wait = page.keyWait;
-    if (wait.wait === 'title' || wait.wait === 'more' || wait.wait === 'ending') return SPACE;
+    if (wait.wait === 'title' || wait.wait === 'more' || wait.wait === 'ending') return code(' ');
     if ((wait.wait !== 'command' && wait.wait !== 'direction') || wait.row < 0) return null;
     const box = page.cell(wait.row, wait.col).getBoundingClientRect();
     if (x >= box.left && x < box.right && y >= box.top && y < box.bottom) {
-      return wait.wait === 'direction' ? FIVE : null;
+      return wait.wait === 'direction' ? NO_DIRECTION : null;
     }
     const angle = Math.atan2(box.top + box.height / 2 - y, x - box.left - box.width / 2);
     return SLICE_KEYS[((Math.round(angle / (Math.PI / 4)) % 8) + 8) % 8];
@@ -75,13 +76,28 @@
     if (key !== null) page.type(key, e.timeStamp);
     return true;
   }
-  document.addEventListener('touchend', (e) => {
-    if (e.changedTouches.length !== 1 || e.touches.length !== 0) return;
-    const touch = e.changedTouches[0];
-    if (tap(e, touch.clientX, touch.clientY)) e.preventDefault();
-  }, { passive: false });
+  // A finger on the stage is the game's: cancelled at once, it starts no
+  // gesture, whose targeting would lay the page out again before the frame
+  // that shows the tap.
+  document.addEventListener(
+    'touchstart',
+    (e) => {
+      const onStage = e.target instanceof Element && e.target.closest('#stage');
+      if (e.touches.length === 1 && onStage && !page.over && !page.watching) e.preventDefault();
+    },
+    { passive: false },
+  );
+  document.addEventListener(
+    'touchend',
+    (e) => {
+      if (e.changedTouches.length !== 1 || e.touches.length !== 0) return;
+      const touch = e.changedTouches[0];
+      if (tap(e, touch.clientX, touch.clientY)) e.preventDefault();
+    },
+    { passive: false },
+  );
   document.addEventListener('click', (e) => {
-    if (!window.getSelection().isCollapsed) return;  // the end of a selection, not a tap
+    if (!window.getSelection().isCollapsed) return; // the end of a selection, not a tap
     tap(e, e.clientX, e.clientY);
   });
-})();
+}

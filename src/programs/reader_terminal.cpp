@@ -63,10 +63,10 @@ void ReaderTerminal::present(const ScreenBuffer& screen) {
     shown_.mark_shown();
 }
 
-int ReaderTerminal::read_key(const ScreenBuffer& screen) {
+int ReaderTerminal::read_key(const ScreenBuffer& screen, const KeyHint& hint) {
     with_cursor(screen);
     for (;;) {
-        int key = inner_.read_key(describing_ ? described_ : shown_);
+        int key = inner_.read_key(describing_ ? described_ : shown_, hint);
         if (key == DESCRIBE_KEY) {
             describe();
             continue;

@@ -21,7 +21,7 @@ class ReaderTerminal : public TerminalInFront {
     explicit ReaderTerminal(Terminal& inner) : TerminalInFront(inner) {}
 
     void present(const ScreenBuffer& screen) override;
-    int read_key(const ScreenBuffer& screen) override;
+    int read_key(const ScreenBuffer& screen, const KeyHint& hint) override;
     // A replay's own keys: the describe key is answered here too (and the
     // wait ends as if no key had come).
     int read_key_within(const ScreenBuffer& screen, int timeout_ms) override;

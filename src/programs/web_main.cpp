@@ -2,10 +2,9 @@
 // memory so that the page can offer the run's recording; or, when the page
 // was opened with a recording (from a file or a link), that recording
 // replayed with the same replay as the terminal build's.
-// The page's address may fix the seed (?seed=N) and the language of the
-// texts (?lang=en or ?lang=ja; a replay is otherwise shown in the language
-// its recording names); when the game is over the
-// page is told whether the archmage was slain.
+// The page reads its address: it may fix the seed and the language of the
+// texts (a replay is otherwise shown in the language its recording names).
+// When the game is over the page is told whether the archmage was slain.
 #include <emscripten.h>
 
 #include <ctime>
@@ -21,15 +20,13 @@
 
 // The bodies are JavaScript, which the C++ formatter would break.
 // clang-format off
-// The seed of ?seed=N (0..4294967295, digits only), or -1 for none; the
-// page refuses any other ?seed= in words.
+// The seed the page was given (0..4294967295), or -1 for none.
 EM_JS(double, page_seed, (), { return Module.drowselGivenSeed(); });
 // The seed of the world being played, for the page to show.
 EM_JS(void, page_show_seed, (double seed), { Module.drowselSeed(seed); });
-// The language of ?lang=: 1 English, 0 Japanese, -1 none (or any other value).
-EM_JS(int, page_language, (), {
-    const text = new URLSearchParams(window.location.search).get('lang');
-    return text === 'en' ? 1 : text === 'ja' ? 0 : -1;
+// The name of the language the page was given ("ja" or "en"), or "" for none.
+EM_JS(void, page_language_name, (char* into, int size), {
+    stringToUTF8(Module.drowselGivenLanguage() || '', into, size);
 });
 EM_JS(void, page_shown_language, (const char* name), { Module.drowselLanguage(UTF8ToString(name)); });
 // The length of the recording the page was opened with, -1 without one;
@@ -53,20 +50,28 @@ EM_ASYNC_JS(void, page_stay, (), { await new Promise(() => {}); });
 
 namespace {
 
-void play() {
+// The language the page was given, if any.
+bool page_language(Language& language) {
+    char name[8];
+    page_language_name(name, sizeof name);
+    return parse_language_name(name, language);
+}
+
+void play(Terminal& terminal) {
     double seed = page_seed();
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            seed >= 0 ? static_cast<uint32_t>(seed) : static_cast<uint32_t>(std::time(nullptr))};
-    if (page_language() == 1) header.language = language_name(Language::english);
+    Language given = Language::japanese;
+    if (page_language(given) && given == Language::english) header.language = language_name(Language::english);
     page_shown_language(language_name(recorded_language(header.language)));
     page_show_seed(header.seed);
     auto record = [](const std::string& bytes) { page_record(bytes.data(), static_cast<int>(bytes.size())); };
     record(encode_header(header));
-    RunResult run = record_run(*open_web_terminal(), header, record);
+    RunResult run = record_run(terminal, header, record);
     page_game_over(run.tally.won);
 }
 
-void replay(const std::string& bytes) {
+void replay(Terminal& page_terminal, const std::string& bytes) {
     RecordingReader reader(memory_source(bytes));
     RecordingHeader header;
     RecordingStatus status = reader.read_header(header);
@@ -75,11 +80,10 @@ void replay(const std::string& bytes) {
         return;
     }
     std::optional<Language> language;
-    if (page_language() >= 0) language = page_language() == 1 ? Language::english : Language::japanese;
+    Language given = Language::japanese;
+    if (page_language(given)) language = given;
     page_shown_language(language_name(language ? *language : recorded_language(header.language)));
-    web_terminal_replaying();
-    RunResult run =
-        replay_run(*open_web_terminal(), reader, header, language, count_recorded_keys(memory_source(bytes)));
+    RunResult run = replay_run(page_terminal, reader, header, language, count_recorded_keys(memory_source(bytes)));
     page_replay_over(run.problem.c_str());
     page_stay();
 }
@@ -87,13 +91,14 @@ void replay(const std::string& bytes) {
 }  // namespace
 
 int main() {
+    Terminal& terminal = *open_web_terminal();  // the page has its numbers first
     int length = page_replay_length();
     if (length < 0) {
-        play();
+        play(terminal);
         return EXIT_DONE;
     }
     std::string bytes(static_cast<size_t>(length), '\0');
     page_replay_copy(bytes.data());
-    replay(bytes);
+    replay(terminal, bytes);
     return EXIT_DONE;
 }

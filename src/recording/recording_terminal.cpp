@@ -13,9 +13,9 @@ void RecordingTerminal::present(const ScreenBuffer& screen) {
     inner_.present(screen);
 }
 
-int RecordingTerminal::read_key(const ScreenBuffer& screen) {
+int RecordingTerminal::read_key(const ScreenBuffer& screen, const KeyHint& hint) {
     if (check_due_) check_ = state_check();
-    int key = inner_.read_key(screen);
+    int key = inner_.read_key(screen, hint);
     if (key < 0 || key > RECORDING_MAX_KEY) key = RECORDING_MAX_KEY;
     sink_(encode_key_record(key, check_));
     check_due_ = true;

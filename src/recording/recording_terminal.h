@@ -21,7 +21,7 @@ class RecordingTerminal : public TerminalInFront {
     // A key code outside 0..RECORDING_MAX_KEY (no keyboard gives one) is
     // handed to the game, and recorded, as RECORDING_MAX_KEY, which no
     // command binds either.
-    int read_key(const ScreenBuffer& screen) override;
+    int read_key(const ScreenBuffer& screen, const KeyHint& hint) override;
     // Writes the end line once the game is over, then gives the terminal
     // back.
     void shutdown() override;

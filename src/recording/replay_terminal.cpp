@@ -160,8 +160,8 @@ void ReplayTerminal::present(const ScreenBuffer& screen) {
     }
 }
 
-int ReplayTerminal::read_key(const ScreenBuffer& screen) {
-    if (live_ != nullptr) return live_->read_key(screen);
+int ReplayTerminal::read_key(const ScreenBuffer& screen, const KeyHint& hint) {
+    if (live_ != nullptr) return live_->read_key(screen, hint);
     if (check_due_ && !over_) take_check();
     if (over_) return leading_key();
     shown_ = screen;
@@ -180,7 +180,7 @@ int ReplayTerminal::read_key(const ScreenBuffer& screen) {
     if (ends_recording(upcoming_status_)) {
         if (settings_.play_on) {
             go_live(screen);
-            return live_ != nullptr ? live_->read_key(screen) : leading_key();
+            return live_ != nullptr ? live_->read_key(screen, hint) : leading_key();
         }
         outcome_ = "cut short at key " + std::to_string(keys_ + 1);
         finish("End of the recording: " + outcome_ + ".", EXIT_CUT_SHORT);

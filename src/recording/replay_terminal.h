@@ -64,7 +64,7 @@ class ReplayTerminal : public Terminal {
         : inner_(inner), reader_(reader), header_(std::move(header)), settings_(std::move(settings)) {}
 
     void present(const ScreenBuffer& screen) override;
-    int read_key(const ScreenBuffer& screen) override;
+    int read_key(const ScreenBuffer& screen, const KeyHint& hint) override;
     void sleep_ms(int ms) override;
     int read_key_within(const ScreenBuffer& screen, int timeout_ms) override;
     void show_status_line(const char* ascii) override;

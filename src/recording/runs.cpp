@@ -14,7 +14,7 @@ namespace {
 class NoScreen : public Terminal {
    public:
     void present(const ScreenBuffer&) override {}
-    int read_key(const ScreenBuffer&) override { return KEY_CODE_SPACE; }
+    int read_key(const ScreenBuffer&, const KeyHint&) override { return KEY_CODE_SPACE; }
     void sleep_ms(int) override {}
 };
 

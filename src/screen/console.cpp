@@ -9,7 +9,6 @@
 namespace {
 ScreenBuffer buffer;
 Terminal* active = nullptr;
-KeyHint key_hint;
 }  // namespace
 
 void install_terminal(Terminal* terminal) {
@@ -67,7 +66,7 @@ int console_read_key(KeyHint hint) {
         std::fputs("drowsel: a key was read before any terminal was installed\n", stderr);
         std::abort();
     }
-    return active->read_key(buffer);
+    return active->read_key(buffer, hint);
 }
 
 void console_sleep_ms(int ms) {

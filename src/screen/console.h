@@ -3,18 +3,24 @@
 // screen/ knows which terminal is behind them.
 #include "screen/colours.h"
 #include "screen/screen_buffer.h"
-
-class Terminal;
+#include "screen/terminal.h"
 
 // Key codes the game tests, besides the characters on the keys: every
 // backend hands its keys over as these, and recordings store them.
 constexpr int KEY_CODE_ESCAPE = 27;
+// Return (and the keypad's Enter): the carriage return a terminal's Return
+// key sends, which the terminal build reads as it comes (no newline
+// translation); the page hands Enter over as the same code, so that a run
+// records the same bytes in both. No command binds it.
+constexpr int KEY_CODE_ENTER = 13;
 constexpr int KEY_CODE_SPACE = 32;
 constexpr int KEY_CODE_DOWN = 258;
 constexpr int KEY_CODE_UP = 259;
 constexpr int KEY_CODE_LEFT = 260;
 constexpr int KEY_CODE_RIGHT = 261;
-constexpr int control_key(char letter) { return letter & 0x1f; }
+// A control key is its letter's code with the bits of this mask only.
+constexpr int KEY_CONTROL_MASK = 0x1f;
+constexpr int control_key(char letter) { return letter & KEY_CONTROL_MASK; }
 
 // The terminal that shows the screen and gives the keys; the screen is
 // blanked and the colour reset when one is installed.
@@ -37,18 +43,10 @@ int console_move_add_text(int row, int col, const char* cp932_text);
 void console_clear_to_eol();
 void set_colour(int colour);
 void console_refresh();
-// What the game waits for when it reads a key. Only a hint for terminals
-// that offer other ways to type than a keyboard (the page's touch controls);
-// the key read is the same whatever the hint says.
-enum class KeyWait { any, title, command, more, direction, ending };
-struct KeyHint {
-    KeyWait wait = KeyWait::any;
-    int focus_row = -1;  // the player's screen cell in play, else -1
-    int focus_col = -1;
-};
 // Shows what was drawn since the last refresh, then waits for one key; the
-// hint is what console_key_hint() gives the terminal while it waits.
+// hint (what the game waits for) goes to the terminal with the read.
 int console_read_key(KeyHint hint = {});
+// The hint of the latest read: what the game waits for (describe.h).
 const KeyHint& console_key_hint();
 void console_sleep_ms(int ms);
 

@@ -3,6 +3,18 @@
 // in-memory stand-in in tests.
 class ScreenBuffer;
 
+// What the game waits for when it reads a key, handed to the terminal with
+// the read. Only a hint for terminals that offer other ways to type than a
+// keyboard (the page's touch controls); the key read is the same whatever
+// the hint says. `replay` is a replay's own wait for the watcher's keys
+// (pause, pace, stop).
+enum class KeyWait { any, title, command, more, direction, ending, replay };
+struct KeyHint {
+    KeyWait wait = KeyWait::any;
+    int focus_row = -1;  // the player's screen cell in play, else -1
+    int focus_col = -1;
+};
+
 class Terminal {
    public:
     virtual ~Terminal() = default;
@@ -10,12 +22,12 @@ class Terminal {
     // was cleared since the last time.
     virtual void present(const ScreenBuffer& screen) = 0;
     // Waits for one key and returns its code (arrow keys 258..261).
-    virtual int read_key(const ScreenBuffer& screen) = 0;
+    virtual int read_key(const ScreenBuffer& screen, const KeyHint& hint) = 0;
     virtual void sleep_ms(int ms) = 0;
     // Waits at most `timeout_ms` for a key and returns its code, or -1 when
     // none came in time. The game itself never calls it: a replay reads its
-    // own control keys with it while it shows the recorded keys. The
-    // default waits the whole time and sees no key.
+    // own control keys with it while it shows the recorded keys (a wait of
+    // KeyWait::replay). The default waits the whole time and sees no key.
     virtual int read_key_within(const ScreenBuffer& screen, int timeout_ms) {
         (void)screen;
         sleep_ms(timeout_ms);
@@ -37,7 +49,7 @@ class TerminalInFront : public Terminal {
    public:
     explicit TerminalInFront(Terminal& inner) : inner_(inner) {}
     void present(const ScreenBuffer& screen) override { inner_.present(screen); }
-    int read_key(const ScreenBuffer& screen) override { return inner_.read_key(screen); }
+    int read_key(const ScreenBuffer& screen, const KeyHint& hint) override { return inner_.read_key(screen, hint); }
     void sleep_ms(int ms) override { inner_.sleep_ms(ms); }
     int read_key_within(const ScreenBuffer& screen, int timeout_ms) override {
         return inner_.read_key_within(screen, timeout_ms);

@@ -247,6 +247,11 @@ def scenario_record(ctx):
     path, recorded = record(ctx, 4242, "run.rec")
     recorded.pane.send("Q")
     recorded.pane.expect_exit_status(0)
+    # The keys as the terminal read them (Enter among them) are the codes
+    # the headless game was given, which the page gives too.
+    with open(path, "rb") as f:
+        if f.read().decode("latin-1") != recorded.dump.json["recording"]:
+            raise Failure("the terminal recorded other key codes than the headless game's for the same keys")
     ctx.pane(args=("--record", path)).expect_exit_status(4)  # nothing is ever written over
 
     # Paused before the play begins (on the splash, the title or the intro,

@@ -17,8 +17,9 @@
 //                               PAUSE_AFTER keys, then presses KEY... (then
 //                               Space); the replay's problem and exit
 //                               status follow the screens
-//   dump_screens --contract     the numbers web/page.js shares with the game
-// Before any of these but --contract, --lang ja|en shows the game in that
+//   dump_screens --key-codes    the codes the game reads for the named keys
+//                               (Enter, Escape, the arrows, ...)
+// Before any of these but --key-codes, --lang ja|en shows the game in that
 // language (a replay without it: in the language it was played in), as the
 // game's own --lang does.
 #include <cstdio>
@@ -28,7 +29,6 @@
 #include <string>
 #include <utility>
 
-#include "backends/browser/web_terminal.h"
 #include "backends/headless/headless_terminal.h"
 #include "game/version.h"
 #include "programs/recording_file.h"
@@ -103,22 +103,13 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--contract") == 0) {
-        const std::pair<const char*, long> numbers[] = {{"COLS", SCREEN_COLS},
-                                                        {"ROWS", SCREEN_ROWS},
-                                                        {"CELL_UNICODE_SHIFT", CELL_UNICODE_SHIFT},
-                                                        {"CELL_SHAPE_SHIFT", CELL_SHAPE_SHIFT},
-                                                        {"CELL_SINGLE", CELL_SINGLE},
-                                                        {"CELL_WIDE", CELL_WIDE},
-                                                        {"CELL_COVERED", CELL_COVERED},
-                                                        {"KEY_CODE_ESCAPE", KEY_CODE_ESCAPE},
-                                                        {"KEY_CODE_SPACE", KEY_CODE_SPACE},
-                                                        {"KEY_CODE_DOWN", KEY_CODE_DOWN},
-                                                        {"KEY_CODE_UP", KEY_CODE_UP},
-                                                        {"KEY_CODE_LEFT", KEY_CODE_LEFT},
-                                                        {"KEY_CODE_RIGHT", KEY_CODE_RIGHT}};
-        for (const auto& [name, value] : numbers)
-            std::printf("%s\"%s\": %ld", name == numbers[0].first ? "{" : ", ", name, value);
+    if (argc == 2 && std::strcmp(argv[1], "--key-codes") == 0) {
+        const std::pair<const char*, int> keys[] = {{"Escape", KEY_CODE_ESCAPE},   {"Enter", KEY_CODE_ENTER},
+                                                    {"Space", KEY_CODE_SPACE},     {"ArrowDown", KEY_CODE_DOWN},
+                                                    {"ArrowUp", KEY_CODE_UP},      {"ArrowLeft", KEY_CODE_LEFT},
+                                                    {"ArrowRight", KEY_CODE_RIGHT}};
+        for (const auto& [name, code] : keys)
+            std::printf("%s\"%s\": %d", name == keys[0].first ? "{" : ", ", name, code);
         std::printf("}\n");
         return 0;
     }

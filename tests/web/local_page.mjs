@@ -6,14 +6,23 @@ import { spawn } from 'node:child_process';
 // Chromium as root in a closed network: no sandbox, no GPU, and none of
 // its own background connections.
 export const CHROMIUM = '/usr/bin/chromium';
-export const CHROMIUM_ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+export const CHROMIUM_ARGS = [
+  '--headless',
+  '--no-sandbox',
+  '--disable-gpu',
+  '--disable-quic',
+  '--no-first-run',
+  '--disable-background-networking',
+  '--disable-component-update',
+  '--disable-sync',
+];
 
 // Serves `dir` with python3's http.server on a free loopback port; resolves
 // to { origin, close }.
 export function servePage(dir) {
-  const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', dir, '0'],
-    { stdio: ['ignore', 'pipe', 'ignore'] });
+  const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', dir, '0'], {
+    stdio: ['ignore', 'pipe', 'ignore'],
+  });
   return new Promise((resolve, reject) => {
     let out = '';
     server.stdout.on('data', (d) => {

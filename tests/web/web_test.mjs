@@ -18,14 +18,47 @@ import { join } from 'node:path';
 import { CHROMIUM, CHROMIUM_ARGS, servePage } from './local_page.mjs';
 
 const SEED = 1234;
-// Title, the six "-more-" prompts of the intro (Space and Escape), a step in
+// Title, Enter (which answers no "-more-"), the six "-more-" prompts of the
+// intro (Space and Escape), a step in
 // each of the eight directions by letter and digit, the arrows and keypad
 // keys, a ranged attack, the hidden shortcut's first keys, Escape in play,
 // quit.
-const KEYS = ['Space', 'Space', 'Escape', 'Space', 'Escape', 'Space', 'Escape',
-  'y', 'k', 'u', 'l', 'n', 'j', 'b', 'h', '7', '9', '3', '1',
-  'ArrowUp', 'ArrowRight', 'ArrowDown', 'ArrowLeft', 'Home', 'PageDown',
-  'a', 'l', 'z', '5', 'Control+e', 'Control+o', 'Escape', 'Q'];
+const KEYS = [
+  'Space',
+  'Enter',
+  'Space',
+  'Escape',
+  'Space',
+  'Escape',
+  'Space',
+  'Escape',
+  'y',
+  'k',
+  'u',
+  'l',
+  'n',
+  'j',
+  'b',
+  'h',
+  '7',
+  '9',
+  '3',
+  '1',
+  'ArrowUp',
+  'ArrowRight',
+  'ArrowDown',
+  'ArrowLeft',
+  'Home',
+  'PageDown',
+  'a',
+  'l',
+  'z',
+  '5',
+  'Control+e',
+  'Control+o',
+  'Escape',
+  'Q',
+];
 
 function fail(message) {
   console.error('FAIL: ' + message);
@@ -42,16 +75,11 @@ const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].slice(2)] = process.argv[i + 1];
 for (const name of ['source', 'web-build', 'dump']) if (!args[name]) fail(`missing --${name}`);
 
-// The numbers page.js declares between its two "game's numbers" lines must
-// be the game's own.
-const contract = JSON.parse(execFileSync(args.dump, ['--contract']));
-const pageSource = readFileSync(join(args.source, 'web', 'page.js'), 'utf8');
-const block = /---- The game's numbers([^]*?)---- End of the game's numbers/.exec(pageSource);
-const declared = block ? [...block[1].matchAll(/\b([A-Z][A-Z0-9_]*) = (\d+)/g)] : [];
-if (declared.length === 0) fail("web/page.js declares none of the game's numbers");
-for (const [, name, value] of declared) {
-  if (contract[name] !== Number(value)) fail(`web/page.js has ${name} = ${value}, the game ${contract[name]}`);
-}
+// The codes the game reads for the named keys: the terminal build reads
+// Enter as the carriage return its Return key sends, and the page must give
+// the same (the two write the same bytes in a recording).
+const named = JSON.parse(execFileSync(args.dump, ['--key-codes']));
+if (named.Enter !== 13) fail(`Enter reads as ${named.Enter}, not the terminal's carriage return`);
 
 let chromium;
 try {
@@ -74,21 +102,29 @@ const webBuild = args['web-build'];
 if (!existsSync(join(webBuild, 'CMakeCache.txt'))) {
   const toolchain = '/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake';
   if (!existsSync(toolchain)) skip('Emscripten is not installed (sudo apt-get install emscripten)');
-  run('cmake', ['-S', args.source, '-B', webBuild, `-DCMAKE_TOOLCHAIN_FILE=${toolchain}`,
-    '-DCMAKE_BUILD_TYPE=MinSizeRel', '-DDROWSEL_TESTS=OFF']);
+  run('cmake', [
+    '-S',
+    args.source,
+    '-B',
+    webBuild,
+    `-DCMAKE_TOOLCHAIN_FILE=${toolchain}`,
+    '-DCMAKE_BUILD_TYPE=MinSizeRel',
+    '-DDROWSEL_TESTS=OFF',
+  ]);
 }
 run('cmake', ['--build', webBuild, '-j', '2']);
 if (!existsSync(join(webBuild, 'page', 'drowsel-jp.woff2'))) {
-  skip('the page was built without its Japanese font (sudo apt-get install fonts-ipafont-gothic ' +
-    'python3-fonttools python3-brotli, then build the page again)');
+  skip(
+    'the page was built without its Japanese font (sudo apt-get install fonts-ipafont-gothic ' +
+      'python3-fonttools python3-brotli, then build the page again)',
+  );
 }
 
 // The key codes the game reads for each key.
 function keyCode(key) {
-  const named = { Space: contract.KEY_CODE_SPACE, Escape: contract.KEY_CODE_ESCAPE, ArrowDown: contract.KEY_CODE_DOWN,
-    ArrowUp: contract.KEY_CODE_UP, ArrowLeft: contract.KEY_CODE_LEFT, ArrowRight: contract.KEY_CODE_RIGHT,
-    Home: 55, PageDown: 51 };
+  const keypad = { Home: '7', PageDown: '3' };
   if (key in named) return named[key];
+  if (key in keypad) return keypad[key].charCodeAt(0);
   if (key.startsWith('Control+')) return key.charCodeAt(8) & 0x1f;
   return key.charCodeAt(0);
 }
@@ -111,8 +147,10 @@ function expectedGrid(screen) {
         cells.push([sjis.decode(bytes.subarray(col, col + 2)), colour(col)], ['', colour(col)]);
         col++;
       } else {
-        cells.push([b >= 0x20 && b <= 0x7e ? String.fromCharCode(b) : sjis.decode(bytes.subarray(col, col + 1)),
-          colour(col)]);
+        cells.push([
+          b >= 0x20 && b <= 0x7e ? String.fromCharCode(b) : sjis.decode(bytes.subarray(col, col + 1)),
+          colour(col),
+        ]);
       }
     }
     return cells;
@@ -120,7 +158,10 @@ function expectedGrid(screen) {
 }
 
 function isEndingPage(grid) {
-  return grid[4].map((cell) => cell[0]).join('').includes('YOU HAVE SLAIN');
+  return grid[4]
+    .map((cell) => cell[0])
+    .join('')
+    .includes('YOU HAVE SLAIN');
 }
 
 function compareGrids(actual, expected, what) {
@@ -129,8 +170,10 @@ function compareGrids(actual, expected, what) {
       const [a, e] = [actual[row][col], expected[row][col]];
       if (a[0] !== e[0] || a[1] !== e[1]) {
         const text = (r) => r.map((c) => c[0]).join('');
-        fail(`${what}: row ${row} column ${col} shows ${JSON.stringify(a)}, expected ${JSON.stringify(e)}\n` +
-          `  page:     ${text(actual[row])}\n  headless: ${text(expected[row])}`);
+        fail(
+          `${what}: row ${row} column ${col} shows ${JSON.stringify(a)}, expected ${JSON.stringify(e)}\n` +
+            `  page:     ${text(actual[row])}\n  headless: ${text(expected[row])}`,
+        );
       }
     }
   }
@@ -143,7 +186,8 @@ if (endingPages.length !== 7) fail(`the headless victory showed ${endingPages.le
 // The page's folder, with the victory's recording beside it, on the
 // loopback; nothing else is reachable.
 const page_dir = mkdtempSync(join(tmpdir(), 'drowsel-page-'));
-for (const file of readdirSync(join(webBuild, 'page'))) copyFileSync(join(webBuild, 'page', file), join(page_dir, file));
+for (const file of readdirSync(join(webBuild, 'page')))
+  copyFileSync(join(webBuild, 'page', file), join(page_dir, file));
 writeFileSync(join(page_dir, 'victory.rec'), won.recording);
 // The same run as the page records it when played with ?lang=en.
 writeFileSync(join(page_dir, 'victory-en.rec'), won.recording.replace(/^(seed \d+\n)/m, '$1lang en\n'));
@@ -160,6 +204,17 @@ async function pageFaults(page) {
     const played = await page.evaluate(() => window.drowsel.seed);
     if (!text.includes('is no seed') || !text.includes(String(played))) fail(`?seed=${seed} shows "${text}"`);
   }
+  // A language other than ja or en is refused in words, as the terminal's
+  // --lang refuses it, and the game played in Japanese.
+  for (const lang of ['EN', 'fr']) {
+    await page.goto(`${origin}/?lang=${lang}&seed=${SEED}`);
+    await page.waitForFunction(() => window.drowsel.waits >= 1 && window.drowsel.seed !== null);
+    const text = await page.textContent('#seed');
+    const shown = await page.evaluate(() => [...document.querySelectorAll('#language button')].map((b) => b.disabled));
+    if (!text.includes(`“${lang}” is no language`) || !text.includes(`Seed ${SEED}`) || shown.join() !== 'true,false') {
+      fail(`?lang=${lang} shows "${text}", the language switch ${shown}`);
+    }
+  }
   await page.goto(`${origin}/?replay=http://example.com/won.rec`);
   await page.waitForTimeout(500);
   if (!/Only recordings on this site/.test(await page.textContent('#status')) || !(await page.isVisible('#new-game'))) {
@@ -173,13 +228,16 @@ async function pageFaults(page) {
   await page.keyboard.press('Escape');
   if (await page.isVisible('#help')) fail('Escape does not close the help');
   await page.keyboard.press('Tab');
-  if (await page.evaluate(() => document.activeElement.tagName) !== 'BUTTON') fail('Tab does not reach the buttons');
+  if ((await page.evaluate(() => document.activeElement.tagName)) !== 'BUTTON') fail('Tab does not reach the buttons');
   await page.evaluate(() => document.activeElement.blur());
   await page.keyboard.press('Space');
   await page.waitForFunction(() => window.drowsel.waits >= 2);
   const font = await page.evaluate(async () => {
     await document.fonts.ready;
-    return [...document.fonts].filter((f) => f.family.includes('Drowsel Gothic')).map((f) => f.status).join();
+    return [...document.fonts]
+      .filter((f) => f.family.includes('Drowsel Gothic'))
+      .map((f) => f.status)
+      .join();
   });
   if (font !== 'loaded') fail(`the page's own Japanese font is "${font}", not loaded`);
   const asks = await page.evaluate(() => {
@@ -195,7 +253,8 @@ async function pageFaults(page) {
 
 // After one visit, the page loads and a game starts with the network off.
 async function offline(page) {
-  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 })
+  await page
+    .waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 })
     .catch(() => fail('no service worker keeps the page'));
   await page.context().setOffline(true);
   try {
@@ -234,24 +293,31 @@ async function touchGame() {
     await ready();
     while (['title', 'more', 'ending'].includes(await wait())) await given(32, () => tapAt(200, 300));
   }
-  const player = () => page.evaluate(() => {
-    const w = window.drowsel.keyWait;
-    const r = window.drowsel.cell(w.row, w.col).getBoundingClientRect();
-    return { x: r.left + r.width / 2, y: r.top + r.height / 2, w: r.width };
-  });
-  const SLICES = [54, 57, 56, 55, 52, 49, 50, 51];  // the digits anticlockwise from the east
+  const player = () =>
+    page.evaluate(() => {
+      const w = window.drowsel.keyWait;
+      const r = window.drowsel.cell(w.row, w.col).getBoundingClientRect();
+      return { x: r.left + r.width / 2, y: r.top + r.height / 2, w: r.width };
+    });
+  const SLICES = [54, 57, 56, 55, 52, 49, 50, 51]; // the digits anticlockwise from the east
   async function tapToward(slice, last) {
     const p = await player();
-    const a = slice * Math.PI / 4 + 0.3;  // off the slice's centre, inside it
+    const a = (slice * Math.PI) / 4 + 0.3; // off the slice's centre, inside it
     await given(SLICES[slice], () => tapAt(p.x + Math.cos(a) * 4 * p.w, p.y - Math.sin(a) * 4 * p.w), last);
   }
-  const tapSelf = async () => { const q = await player(); await tapAt(q.x, q.y); };
+  const tapSelf = async () => {
+    const q = await player();
+    await tapAt(q.x, q.y);
+  };
   const button = (name) => page.getByRole('button', { name, exact: true });
   await goOn();
-  const shown = await page.$$eval('#touch button:not([hidden])', (b) => b.map((e) => [e.textContent,
-    e.getBoundingClientRect().width, e.getBoundingClientRect().height]));
-  if (shown.map((b) => b[0]).join() !== 'Ranged attack,Read,Shift terrain,Quit' ||
-      shown.some((b) => b[1] < 44 || b[2] < 44)) {
+  const shown = await page.$$eval('#touch button:not([hidden])', (b) =>
+    b.map((e) => [e.textContent, e.getBoundingClientRect().width, e.getBoundingClientRect().height]),
+  );
+  if (
+    shown.map((b) => b[0]).join() !== 'Ranged attack,Read,Shift terrain,Quit' ||
+    shown.some((b) => b[1] < 44 || b[2] < 44)
+  ) {
     fail('the controls in play are ' + JSON.stringify(shown));
   }
   for (let slice = 0; slice < 8; slice++) {
@@ -259,7 +325,7 @@ async function touchGame() {
     await goOn();
   }
   const p = await player();
-  await tapAt(p.x, p.y);  // nothing in play
+  await tapAt(p.x, p.y); // nothing in play
   await given(97, () => button('Ranged attack').tap());
   await tapToward(3);
   await goOn();
@@ -287,8 +353,11 @@ async function touchGame() {
   // "x", the same game.
   await page.setViewportSize({ width: 844, height: 390 });
   await page.goto(`${origin}/?seed=4242`);
-  const winKeys = won.recording.split('\n').filter((l) => l.startsWith('k '))
-    .map((l) => Number(l.split(' ')[1])).map((k) => (k === 46 || k === 120 ? 32 : k));
+  const winKeys = won.recording
+    .split('\n')
+    .filter((l) => l.startsWith('k '))
+    .map((l) => Number(l.split(' ')[1]))
+    .map((k) => (k === 46 || k === 120 ? 32 : k));
   keys.length = 0;
   waits = 1;
   await ready();
@@ -304,12 +373,21 @@ async function touchGame() {
   }
   await page.waitForFunction(() => window.drowsel.over, null, { timeout: 10000 });
   const wonByKeys = JSON.parse(execFileSync(args.dump, ['4242', ...winKeys.map(String)], { maxBuffer: 1 << 30 }));
-  if (!(await page.evaluate(() => window.drowsel.won)) ||
-      (await page.evaluate(() => window.drowsel.recording)) !== wonByKeys.recording) {
+  if (
+    !(await page.evaluate(() => window.drowsel.won)) ||
+    (await page.evaluate(() => window.drowsel.recording)) !== wonByKeys.recording
+  ) {
     fail('the won game by taps is not the won game by keys');
   }
 
-  for (const [width, height] of [[320, 568], [390, 844], [844, 390], [768, 1024], [1280, 800], [1366, 768]]) {
+  for (const [width, height] of [
+    [320, 568],
+    [390, 844],
+    [844, 390],
+    [768, 1024],
+    [1280, 800],
+    [1366, 768],
+  ]) {
     await page.setViewportSize({ width, height });
     await page.goto(`${origin}/?seed=${SEED}`);
     await page.waitForFunction(() => window.drowsel.waits >= 1);
@@ -326,15 +404,20 @@ async function touchGame() {
       const st = document.getElementById('stage').getBoundingClientRect();
       const m = document.getElementById('message');
       const px = (e) => parseFloat(getComputedStyle(e).fontSize);
-      const out = [...document.querySelectorAll('#stage, #side *')].map((c) => c.getBoundingClientRect()).filter((c) =>
-        c.width > 0 && (c.left < 0 || c.top < 0 || c.right > innerWidth + 0.5 || c.bottom > innerHeight + 0.5));
+      const out = [...document.querySelectorAll('#stage, #side *')]
+        .map((c) => c.getBoundingClientRect())
+        .filter(
+          (c) => c.width > 0 && (c.left < 0 || c.top < 0 || c.right > innerWidth + 0.5 || c.bottom > innerHeight + 0.5),
+        );
       const d = document.documentElement;
-      return { overflow: d.scrollWidth > d.clientWidth || d.scrollHeight > d.clientHeight || scrollY || out.length,
+      return {
+        overflow: d.scrollWidth > d.clientWidth || d.scrollHeight > d.clientHeight || scrollY || out.length,
         // How far the grid stands inside the stage (the viewport less the
         // controls and the message line) on each side.
         screen: [s.left - st.left, s.top - st.top, st.right - end.right, st.bottom - end.bottom],
         message: m.hidden ? px(document.getElementById('screen')) : px(m),
-        messageText: m.hidden ? '' : m.textContent };
+        messageText: m.hidden ? '' : m.textContent,
+      };
     });
     if (fit.overflow || fit.screen.some((inside) => inside < -0.5) || fit.message < 12) {
       fail(`at ${width}x${height}: ${JSON.stringify(fit)}`);
@@ -349,8 +432,11 @@ async function touchGame() {
     const cells = [...Array(80).keys()].map((c) => window.drowsel.cell(1, c).getBoundingClientRect());
     const seen = cells.filter((c) => c.left >= stage.left - 0.5 && c.right <= stage.right + 0.5).length;
     const p = cells[39];
-    return { seen, off: Math.abs((p.left + p.right) / 2 - (stage.left + stage.right) / 2) / p.width,
-      overflow: document.documentElement.scrollWidth > document.documentElement.clientWidth };
+    return {
+      seen,
+      off: Math.abs((p.left + p.right) / 2 - (stage.left + stage.right) / 2) / p.width,
+      overflow: document.documentElement.scrollWidth > document.documentElement.clientWidth,
+    };
   });
   if (view.seen < 41 || view.off > 0.5 || view.overflow) fail('the window upright: ' + JSON.stringify(view));
   await button('Whole map').tap();
@@ -368,7 +454,13 @@ let exitCode = 0;
 try {
   const outside = [];
   await context.route('**/*', (route) => {
-    if (route.request().url().startsWith(origin + '/')) return route.continue();
+    if (
+      route
+        .request()
+        .url()
+        .startsWith(origin + '/')
+    )
+      return route.continue();
     outside.push(route.request().url());
     return route.abort();
   });
@@ -379,39 +471,52 @@ try {
 
   for (let i = 0; i < KEYS.length; i++) {
     await page.waitForFunction((n) => window.drowsel.waits === n, i + 1, { timeout: 10000 });
-    compareGrids(await page.evaluate(() => window.drowsel.grid()), expectedGrid(dumped[i]),
-      `screen ${i} (before key ${KEYS[i]})`);
+    compareGrids(
+      await page.evaluate(() => window.drowsel.grid()),
+      expectedGrid(dumped[i]),
+      `screen ${i} (before key ${KEYS[i]})`,
+    );
     if (i === 1) {
       // Every drawn cell sits on its column, wide characters included, and
       // dark grey is the palette's.
-      const offColumns = () => page.evaluate(() => {
-        const grid = window.drowsel.grid();
-        const box = (r, c) => window.drowsel.cell(r, c).getBoundingClientRect();
-        const screen = document.getElementById('screen').getBoundingClientRect();
-        const width = screen.width / 80;
-        let off = 0;
-        for (let r = 0; r < grid.length; r++) {
-          for (let c = 0; c < 80; c++) {
-            if (grid[r][c][0] === '') continue;
-            const wide = c + 1 < 80 && grid[r][c + 1][0] === '';
-            if (Math.abs(box(r, c).left - screen.left - c * width) > 0.5 ||
-                (wide && Math.abs(box(r, c).width - 2 * width) > 0.5)) off++;
+      const offColumns = () =>
+        page.evaluate(() => {
+          const grid = window.drowsel.grid();
+          const box = (r, c) => window.drowsel.cell(r, c).getBoundingClientRect();
+          const screen = document.getElementById('screen').getBoundingClientRect();
+          const width = screen.width / 80;
+          let off = 0;
+          for (let r = 0; r < grid.length; r++) {
+            for (let c = 0; c < 80; c++) {
+              if (grid[r][c][0] === '') continue;
+              const wide = c + 1 < 80 && grid[r][c + 1][0] === '';
+              if (
+                Math.abs(box(r, c).left - screen.left - c * width) > 0.5 ||
+                (wide && Math.abs(box(r, c).width - 2 * width) > 0.5)
+              )
+                off++;
+            }
           }
-        }
-        return off;
-      });
+          return off;
+        });
       if ((await offColumns()) !== 0) fail(`${await offColumns()} cells off their columns`);
       // And so in a machine's monospace font, its characters wider than half its size.
       const style = await page.addStyleTag({ content: '#screen { font-family: monospace !important; }' });
       await page.evaluate(() => window.drowsel.fit());
       if ((await offColumns()) !== 0) fail(`${await offColumns()} cells off their columns in a monospace font`);
-      await page.evaluate((tag) => { tag.remove(); window.drowsel.fit(); }, style);
+      await page.evaluate((tag) => {
+        tag.remove();
+        window.drowsel.fit();
+      }, style);
     }
     await page.keyboard.press(KEYS[i]);
   }
   await page.waitForFunction(() => window.drowsel.over, null, { timeout: 10000 });
-  compareGrids(await page.evaluate(() => window.drowsel.grid()), expectedGrid(dumped[KEYS.length - 1]),
-    'the screen left after quitting');
+  compareGrids(
+    await page.evaluate(() => window.drowsel.grid()),
+    expectedGrid(dumped[KEYS.length - 1]),
+    'the screen left after quitting',
+  );
   if (!(await page.isVisible('#new-game'))) fail('no "New game" after quitting');
   if (!/over/.test(await page.textContent('#status'))) fail('the page does not say the game is over');
   const grey = await page.evaluate(() => {
@@ -423,7 +528,7 @@ try {
   if (grey !== 'rgb(85, 85, 85)') fail(`colour 8 is ${grey}`);
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
   if (readFileSync(await download.path(), 'latin1') !== played.recording) {
-    fail('the recording downloaded from the page is not the headless game\'s');
+    fail("the recording downloaded from the page is not the headless game's");
   }
 
   // The won game, replayed from its link at full pace ("+" four times):
@@ -435,15 +540,21 @@ try {
       window.drowsel.onShow = () => {
         const grid = window.drowsel.grid();
         const last = window.endingPages[window.endingPages.length - 1];
-        if (grid[4].map((c) => c[0]).join('').includes('YOU HAVE SLAIN') &&
-            JSON.stringify(grid) !== JSON.stringify(last)) {
+        if (
+          grid[4]
+            .map((c) => c[0])
+            .join('')
+            .includes('YOU HAVE SLAIN') &&
+          JSON.stringify(grid) !== JSON.stringify(last)
+        ) {
           window.endingPages.push(grid);
         }
       };
     });
     for (let i = 0; i < 4; i++) await page.keyboard.press('+');
-    await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent),
-      null, { timeout: 120000 });
+    await page.waitForFunction(() => /End of the recording/.test(document.getElementById('status').textContent), null, {
+      timeout: 120000,
+    });
     return page.evaluate(() => window.endingPages);
   }
   const shownPages = await replayedEndingPages('victory.rec');
@@ -456,11 +567,28 @@ try {
   // pages but for their three story lines, and the switch shows English.
   const englishPages = await replayedEndingPages('victory-en.rec');
   if (englishPages.length !== 7) fail(`the English replay showed ${englishPages.length} ending pages, not 7`);
-  const storyRows = (grid) => grid.slice(8, 11).map((r) => r.map((c) => c[0]).join('').trim()).join('|');
-  englishPages.forEach((grid, i) => compareGrids(grid.map((r, row) => (row >= 8 && row <= 10 ? endingPages[i][row] : r)),
-    endingPages[i], `English ending page ${i + 1}`));
-  if (storyRows(englishPages[6]) !== 'I have been set free.|At least for this turn, the clone in this place has been ' +
-      'set free.|You have my thanks.') fail('the English ending shows ' + storyRows(englishPages[6]));
+  const storyRows = (grid) =>
+    grid
+      .slice(8, 11)
+      .map((r) =>
+        r
+          .map((c) => c[0])
+          .join('')
+          .trim(),
+      )
+      .join('|');
+  englishPages.forEach((grid, i) =>
+    compareGrids(
+      grid.map((r, row) => (row >= 8 && row <= 10 ? endingPages[i][row] : r)),
+      endingPages[i],
+      `English ending page ${i + 1}`,
+    ),
+  );
+  if (
+    storyRows(englishPages[6]) !==
+    'I have been set free.|At least for this turn, the clone in this place has been ' + 'set free.|You have my thanks.'
+  )
+    fail('the English ending shows ' + storyRows(englishPages[6]));
   const pressed = await page.evaluate(() => [...document.querySelectorAll('#language button')].map((b) => b.disabled));
   if (JSON.stringify(pressed) !== '[false,true]') fail('the language switch does not show English: ' + pressed);
   await pageFaults(page);
@@ -468,9 +596,11 @@ try {
   await touchGame();
   if (errors.length) fail('page errors: ' + errors.join('; '));
   if (outside.length) fail('the page asked for addresses outside its folder: ' + outside.join(', '));
-  console.log(`web page: ${KEYS.length} screens and the recording equal the headless game's (seed ${SEED}); ` +
-    'the won game replays through its seven ending pages, in English too; a game by taps records the same keys as by keys; ' +
-    'no size overflows; the page reloads offline; bad seeds and replays are refused in words');
+  console.log(
+    `web page: ${KEYS.length} screens and the recording equal the headless game's (seed ${SEED}); ` +
+      'the won game replays through its seven ending pages, in English too; a game by taps records the same keys as by keys; ' +
+      'no size overflows; the page reloads offline; bad seeds and replays are refused in words',
+  );
 } catch (e) {
   console.error('FAIL: ' + (e.stack || e));
   exitCode = 1;

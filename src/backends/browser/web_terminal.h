@@ -7,8 +7,8 @@
 #include "screen/terminal.h"
 
 // What the page draws in one cell: Unicode << CELL_UNICODE_SHIFT | shape <<
-// CELL_SHAPE_SHIFT | colour. web/page.js declares the same numbers; the web
-// test compares them with these.
+// CELL_SHAPE_SHIFT | colour. The page is handed these numbers, the screen's
+// size and the key codes when the terminal is opened; it writes none itself.
 constexpr int CELL_UNICODE_SHIFT = 8;
 constexpr int CELL_SHAPE_SHIFT = 4;
 constexpr uint32_t CELL_SINGLE = 0;   // one column
@@ -22,6 +22,5 @@ constexpr uint32_t cell_code(unsigned unicode, uint32_t shape, int colour) {
 // The cells of one screen row as the page draws them.
 void layout_web_row(const ScreenBuffer& screen, int row, uint32_t* cells);
 
+// The first call hands the page its numbers.
 Terminal* open_web_terminal();
-// Every key read from now on is a replay's own (pause, pace, stop).
-void web_terminal_replaying();

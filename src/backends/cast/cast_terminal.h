@@ -26,7 +26,7 @@ class CastTerminal : public Terminal {
     void present(const ScreenBuffer& screen) override;
     // Not called behind an unwatched replay; a replay that asked anyway
     // would see no key.
-    int read_key(const ScreenBuffer&) override { return -1; }
+    int read_key(const ScreenBuffer&, const KeyHint&) override { return -1; }
     void sleep_ms(int ms) override { clock_ms_ += ms; }
 
     // A cell as the player shows it.

@@ -30,6 +30,9 @@ extern "C" void note_continued(int) { continued = 1; }
 // curses numbers no other key like one of the arrows.
 static_assert(KEY_DOWN == KEY_CODE_DOWN && KEY_UP == KEY_CODE_UP && KEY_LEFT == KEY_CODE_LEFT &&
               KEY_RIGHT == KEY_CODE_RIGHT);
+// Return comes as the carriage return the terminal sends: the keyboard is
+// raw and without newline translation (curses_startup.cpp: raw, nonl).
+static_assert(KEY_CODE_ENTER == '\r');
 int game_key(int key) {
     // A key table: the keys of one meaning share a line.
     // clang-format off

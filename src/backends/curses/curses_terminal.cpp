@@ -64,7 +64,7 @@ class CursesTerminal : public Terminal {
 
     void present(const ScreenBuffer& screen) override { draw(screen, screen.repaint_pending()); }
 
-    int read_key(const ScreenBuffer& screen) override {
+    int read_key(const ScreenBuffer& screen, const KeyHint&) override {
         for (;;) {
             int key = read_key_within(screen, -1);
             if (key >= 0) return key;

@@ -5,7 +5,7 @@
 namespace {
 
 constexpr int ESCAPE = KEY_CODE_ESCAPE;
-constexpr int ENTER = 13;
+constexpr int ENTER = KEY_CODE_ENTER;
 // No key sends longer parameters; a runaway stream ends the sequence.
 constexpr int MAX_CSI_BYTES = 32;
 

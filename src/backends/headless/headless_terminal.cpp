@@ -11,7 +11,8 @@ void HeadlessTerminal::present(const ScreenBuffer& screen) {
     if (screen.repaint_pending()) ++full_repaints;
 }
 
-int HeadlessTerminal::read_key(const ScreenBuffer& screen) {
+int HeadlessTerminal::read_key(const ScreenBuffer& screen, const KeyHint& wait) {
+    hint = wait;
     if (on_key_wait) on_key_wait(screen);
     ++keys_read;
     if (!keys.empty()) {

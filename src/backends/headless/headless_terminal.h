@@ -11,7 +11,8 @@
 class HeadlessTerminal : public Terminal {
    public:
     void present(const ScreenBuffer& screen) override;
-    int read_key(const ScreenBuffer& screen) override;
+    // Keeps the hint in `hint`, then calls on_key_wait.
+    int read_key(const ScreenBuffer& screen, const KeyHint& hint) override;
     void sleep_ms(int ms) override { slept_ms += ms; }
     // Takes the next of `timed_keys` (-1 there: no key in time), counting
     // the wait as slept when no key comes.
@@ -25,6 +26,7 @@ class HeadlessTerminal : public Terminal {
     std::function<void(const ScreenBuffer&)> on_timed_wait;  // sees each wait with a time limit
     std::deque<int> timed_keys;                              // for read_key_within
     std::string status_line;
+    KeyHint hint;  // what the game waits for at the last key read
     long refresh_count = 0;
     long full_repaints = 0;
     long keys_read = 0;

@@ -1,0 +1,41 @@
+// The bridge to the game: the hooks the program (game.js, built from
+// src/backends/browser/web_terminal.cpp and src/programs/web_main.cpp)
+// calls on Module, then the program itself, loaded once they are there.
+// The program hands over its numbers first (drowselStart); each key it
+// reads comes with what it waits for ("title", "command", "more",
+// "direction", "ending", "any"; "replay" for a replay's own keys).
+
+// `page` is the page's surface, `queue` the keys, `address` the run asked
+// for; `hooks` the page's answers to the program, drowselOver and
+// drowselReplayOver among them.
+export function loadGame({ page, queue, address, hooks }) {
+  const waitFor = (wait, row = -1, col = -1) => {
+    const was = page.keyWait;
+    if (was.wait === wait && was.row === row && was.col === col) return;
+    page.keyWait = { wait, row, col };
+    if (page.onKeyWait) page.onKeyWait(page.keyWait);
+  };
+  const then = (wait, hook) => (value) => {
+    waitFor(wait);
+    return hook(value);
+  };
+  window.Module = {
+    ...hooks,
+    drowselNextKey(wait, row, col) {
+      waitFor(wait, row, col);
+      page.waits++;
+      return queue.next();
+    },
+    drowselNextKeyWithin: then('replay', queue.nextWithin),
+    drowselTypedKey: then('replay', queue.typed),
+    drowselGivenSeed: () => (address.seed === null ? -1 : address.seed),
+    drowselGivenLanguage: () => address.lang || '',
+    drowselRecord: (text) => (page.recording += text),
+    drowselOver: then('over', hooks.drowselOver),
+    drowselReplayOver: then('over', hooks.drowselReplayOver),
+    printErr: (text) => console.warn(text),
+  };
+  const game = document.createElement('script');
+  game.src = 'game.js';
+  document.body.appendChild(game);
+}
