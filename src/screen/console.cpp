@@ -9,6 +9,7 @@
 namespace {
 ScreenBuffer buffer;
 Terminal* active = nullptr;
+KeyHint key_hint;
 }  // namespace
 
 void install_terminal(Terminal* terminal) {
