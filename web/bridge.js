@@ -3,7 +3,8 @@
 // calls on Module, then the program itself, loaded once they are there.
 // The program hands over its numbers first (drowselStart); each key it
 // reads comes with what it waits for ("title", "command", "more",
-// "direction", "ending", "any"; "replay" for a replay's own keys).
+// "direction", "ending", "any"; "replay" for a replay's own keys while it
+// plays, "paused" while it is paused, "end" at its last line).
 
 // `page` is the page's surface, `queue` the keys, `address` the run asked
 // for; `hooks` the page's answers to the program, drowselOver and
@@ -19,10 +20,12 @@ export function loadGame({ page, queue, address, hooks }) {
     page.keyWait = { wait, row, col };
     if (page.onKeyWait) page.onKeyWait(page.keyWait);
   };
-  const then = (wait, hook) => (value) => {
-    waitFor(wait);
-    return hook(value);
-  };
+  const then =
+    (wait, hook) =>
+    (...values) => {
+      waitFor(wait);
+      return hook(...values);
+    };
   window.Module = {
     ...hooks,
     drowselNextKey(wait, row, col) {

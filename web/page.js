@@ -155,7 +155,9 @@ loadGame({
       recordings.kept?.finish(won ? 'victory' : 'quit', page.recording);
       over(won ? 'The archmage is slain: the game is over.' : 'You quit: the game is over.');
     },
-    drowselReplayOver: (problem) => over(problem ? 'The replay stopped: ' + problem : 'End of the recording.'),
+    // The end of a replay says how it ended, a cut or a stop among them.
+    drowselReplayOver: (problem, outcome) =>
+      over(problem ? 'The replay stopped: ' + problem : `End of the recording: ${outcome}.`),
     onAbort: (what) => status('The game stopped: ' + what),
   },
 });

@@ -13,8 +13,10 @@ struct ProgramOptions {
     std::string replay_path;     // --replay FILE, empty without
     bool follow = false;         // --follow, with --replay
     std::string verify_path;     // --verify FILE
-    std::string cast_path;       // --export-cast OUT FILE: OUT
+    std::string cast_path;       // --export-cast OUT FILE: OUT ("-": standard output)
     std::string cast_recording;  // and FILE
+    bool resume = false;         // --resume [FILE]
+    std::string resume_path;     // its FILE; empty for the newest unfinished run
     bool language_given = false;
     Language language = Language::japanese;  // --lang ja|en
 };

@@ -13,7 +13,11 @@
 //   ...
 //   e 5d2c90aa                 the game is over: the final check
 //
-// Every line ends with "\n". The check of a key line is state_check() (in
+// Every line ends with "\n". A copy saved with Windows line ends ("\r\n")
+// or with a UTF-8 byte-order mark before its first line reads as the same
+// recording, and so does a last key or end line that is whole but for its
+// "\n" (its check has exactly eight digits, so a line cut short never passes
+// for a whole one); a header line must end with its "\n". The check of a key line is state_check() (in
 // hexadecimal, 8 lower-case digits) taken when the game showed its first
 // screen after the previous key, or when it asked for this key if it showed
 // none in between: the state the previous key led to. The key line of the
@@ -103,6 +107,12 @@ class RecordingReader {
     RecordingStatus read_header(RecordingHeader& header);
     RecordingStatus next(Record& record);
 
+    // The bytes of the header and the lines read so far: where a run goes
+    // on being written when its last line was cut short (that part line is
+    // dropped). False when the last line read had no "\n" of its own.
+    std::size_t bytes_taken() const { return erased_ + start_; }
+    bool last_line_ended() const { return last_line_ended_; }
+
    private:
     template <class Decode>
     RecordingStatus take(Decode decode);
@@ -110,9 +120,17 @@ class RecordingReader {
     Source source_;
     std::string buffer_;
     std::size_t start_ = 0;
+    std::size_t erased_ = 0;  // bytes taken and dropped from the buffer
     bool complete_ = false;
     bool ended_ = false;
+    bool last_line_ended_ = true;
 };
 
 // A source over bytes in memory (which must outlive the reader).
 RecordingReader::Source memory_source(std::string_view bytes);
+
+// The keys of a complete recording (a sound header, the key lines, the end
+// line and nothing after it), read through a reader of `source`; -1 for a
+// recording that is not complete (cut short, damaged, unreadable, or still
+// being written).
+long count_recorded_keys(RecordingReader::Source source);

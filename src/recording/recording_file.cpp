@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "recording/replay_terminal.h"
+#include "recording/replay_watcher.h"
 
 namespace {
 
@@ -121,25 +121,35 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
 long count_recorded_keys(int fd) {
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-    char chunk[65536];
-    long lines = 0;
-    std::string last;  // the start of the last line
-    bool at_line_start = true;
-    for (off_t at = 0;;) {
-        ssize_t got = pread(fd, chunk, sizeof chunk, at);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        for (ssize_t i = 0; i < got; ++i) {
-            if (at_line_start) last.clear();
-            at_line_start = chunk[i] == '\n';
-            if (at_line_start)
-                ++lines;
-            else if (last.size() < 2)
-                last += chunk[i];
+    return count_recorded_keys([fd, at = off_t{0}](char* into, std::size_t room) mutable -> long {
+        for (;;) {
+            ssize_t got = pread(fd, into, room, at);
+            if (got < 0 && errno == EINTR) continue;
+            if (got > 0) at += got;
+            return static_cast<long>(got);
         }
-        at += got;
+    });
+}
+
+int continue_recording_file(const std::string& path, int read_fd, std::size_t whole_bytes, bool add_line_end,
+                            std::string& problem) {
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
+    struct stat read_info {
+    }, written_info{};
+    if (fd < 0 || fstat(fd, &written_info) != 0 || fstat(read_fd, &read_info) != 0) {
+        problem = failure("write the recording", path, errno);
+        if (fd >= 0) close(fd);
+        return -1;
     }
-    // Three lines of header, the keys, the end line.
-    return at_line_start && last == "e " && lines >= 4 ? lines - 4 : -1;
+    if (read_info.st_dev != written_info.st_dev || read_info.st_ino != written_info.st_ino) {
+        problem = quoted(path) + " was replaced while its run was read";
+        close(fd);
+        return -1;
+    }
+    if (ftruncate(fd, static_cast<off_t>(whole_bytes)) != 0 || (add_line_end && !write_to_recording(fd, "\n"))) {
+        problem = failure("write the recording", path, errno);
+        close(fd);
+        return -1;
+    }
+    return fd;
 }

@@ -51,7 +51,14 @@ struct OpenedRecording {
 // REPLAY_FOLLOW_POLL_MS.
 bool open_recording_file(const std::string& path, OpenedRecording& opened, std::string& problem, bool follow = false);
 
-// The keys of a complete recording (one with its end line), counted without
-// moving the file's offset; -1 for one that is not complete or not a
-// regular file.
+// The keys of a complete recording (one with its end line), counted through
+// the recording reader without moving the file's offset; -1 for one that is
+// not complete or not a regular file.
 long count_recorded_keys(int fd);
+
+// A run resumed: the file at `path` (the one open for reading as `read_fd`,
+// not another put in its place) cut back to its `whole_bytes` of whole
+// lines, a line end added to the last one when `add_line_end`, and opened
+// for writing on at its end. Returns the file descriptor, or -1.
+int continue_recording_file(const std::string& path, int read_fd, std::size_t whole_bytes, bool add_line_end,
+                            std::string& problem);

@@ -326,6 +326,37 @@ def scenario_killed(ctx):
     pane.expect_exit_status(cut.json["exit"])
 
 
+def scenario_resume(ctx):
+    """A run recorded and ended from outside, by SIGKILL and by SIGHUP, then
+    taken up again with --resume FILE: the very screen it was left at, more
+    keys screen for screen as the headless game, Q; the file is then the
+    headless game's recording of all those keys, and --verify passes it as
+    one run with every key."""
+    more = STEPS[3:6]
+    for sig in (signal.SIGKILL, signal.SIGHUP):
+        path = os.path.join(ctx.workdir, "resumed-%s.rec" % signal.Signals(sig).name)
+        dump = dump_of(ctx, 77, RECORDED + more + [("Q",)])
+        game = Game(ctx, ctx.pane(args=("--seed", "77", "--record", path)), dump)
+        game.play(RECORDED)
+        game.pane.kill(sig)
+        game.pane.expect_exit_status(128 + sig)
+        resumed = Game(ctx, ctx.pane(args=("--resume", path)), dump)
+        resumed.keys = game.keys
+        resumed.wait("the screen the run was left at")
+        for step in more:
+            resumed.press(*step)
+        resumed.pane.send("Q")
+        resumed.pane.expect_exit_status(0)
+        with open(path) as f:
+            if f.read() != dump.json["recording"]:
+                raise Failure("the resumed file is not the recording of the whole run")
+        keys = len(recorded_keys(dump.json["recording"]))
+        verified = subprocess.run([ctx.binary, "--verify", path], stdout=subprocess.PIPE, timeout=WAIT_SECONDS)
+        if verified.returncode != 0 or (", %d keys," % keys).encode() not in verified.stdout:
+            raise Failure("--verify of the resumed run: status %d, %r (%d keys played)" % (
+                verified.returncode, verified.stdout, keys))
+
+
 # ---- The English edition --------------------------------------------------
 
 ENGLISH_SEED = 2024
@@ -408,6 +439,11 @@ def scenario_english(ctx):
         if dump.json["exit"] != 0 or dump.screens[-1]["bytes"] != dumps["en"].screens[-1]["bytes"]:
             raise Failure("the headless replay of %s does not end on the English last ending page: status %d, %s" % (
                 path, dump.json["exit"], dump.json["problem"]))
+        # Counted here from the file's own lines, not by the game's counter.
+        with open(path) as f:
+            keys = sum(line.startswith("k ") for line in f)
+        if not any(screen["status"].startswith("Replay: key %d of %d," % (keys, keys)) for screen in dump.screens):
+            raise Failure("the replay of %s never says key %d of %d" % (path, keys, keys))
         pane = ctx.pane(args=("--replay", path, *lang))
         pane.wait_for("the replay to draw", lambda s: True if any(s.text(r).strip() for r in range(s.height))
                       else "a blank screen")
@@ -465,6 +501,9 @@ def run(ctx, name):
         scenario_english(ctx)
     if name == "follow":
         scenario_follow(ctx)
+    if name == "resume":
+        scenario_resume(ctx)
 
 
-SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS) | {"record", "killed", "english", "follow"})
+SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS)
+                   | {"record", "killed", "english", "follow", "resume"})

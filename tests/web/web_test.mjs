@@ -222,7 +222,7 @@ async function resumedRun() {
   const offer = await page.textContent('#resume');
   if (offer !== 'Resume (seed 777, key 40)') fail(`the closed run is offered as "${offer}"`);
   await page.click('#resume');
-  await page.waitForFunction(() => window.drowsel.waits >= 1 && /resume=/.test(location.search), null, {
+  await page.waitForFunction(() => /resume=/.test(location.search) && window.drowsel?.waits >= 1, null, {
     timeout: 10000,
   });
   const more = [...codes, keyCode('h'), keyCode('l'), keyCode('Q')];
@@ -251,6 +251,7 @@ async function resumedRun() {
 // said after it. One damaged at its first key stops over the title.
 async function watchedReplays(page) {
   await page.goto(`${origin}/?replay=cut.rec`);
+  await page.waitForFunction(() => window.drowsel.keyWait.wait === 'replay');
   await page.keyboard.press('Space');
   await page.waitForFunction(() => window.drowsel.keyWait.wait === 'paused', null, { timeout: 10000 });
   const said = () => page.textContent('#status');
