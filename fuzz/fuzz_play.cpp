@@ -165,7 +165,7 @@ void begin_game() {
     regenerate_terrain(1);
     game.run_state = RUN_PLAYING;
     last_message[0] = '\0';
-    post_format("%s", sjis("まだ夢が続いている　という感覚"));
+    post_message(sjis("まだ夢が続いている　という感覚"), COLOUR_WHITE);
     char word[100] = {};
     std::snprintf(word, sizeof word, "%s", sjis("じゅんれつとし"));
     kanji_syaffuru(word);

@@ -8,7 +8,9 @@ namespace {
 
 enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_LANG, OPTION_VERSION };
 // The options that check, follow or share a recording.
-enum RunOption { OPTION_FOLLOW = 1100, OPTION_VERIFY, OPTION_EXPORT_CAST, OPTION_RESUME };
+enum RunOption { OPTION_FOLLOW = 1100, OPTION_VERIFY, OPTION_EXPORT_CAST, OPTION_NO_RECORD, OPTION_RESUME };
+// The options of how the screen is shown.
+enum LookOption { OPTION_PALETTE = 1200, OPTION_READER };
 
 const option LONG_OPTIONS[] = {
     {"seed", required_argument, nullptr, OPTION_SEED},
@@ -20,6 +22,9 @@ const option LONG_OPTIONS[] = {
     {"follow", no_argument, nullptr, OPTION_FOLLOW},
     {"verify", required_argument, nullptr, OPTION_VERIFY},
     {"export-cast", required_argument, nullptr, OPTION_EXPORT_CAST},
+    {"palette", required_argument, nullptr, OPTION_PALETTE},
+    {"reader", no_argument, nullptr, OPTION_READER},
+    {"no-record", no_argument, nullptr, OPTION_NO_RECORD},
     {"resume", optional_argument, nullptr, OPTION_RESUME},
     {nullptr, 0, nullptr, 0},
 };
@@ -69,6 +74,7 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 }
                 break;
             case OPTION_FOLLOW: options.follow = true; break;
+            case OPTION_NO_RECORD: options.no_record = true; break;
             case OPTION_RECORD:
             case OPTION_REPLAY:
             case OPTION_VERIFY:
@@ -97,6 +103,13 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                     return OptionsOutcome::error;
                 }
                 break;
+            case OPTION_PALETTE:
+                if (!parse_palette_name(optarg, options.palette)) {
+                    problem = "--palette takes default, contrast or colourblind, not '" + std::string(optarg) + "'";
+                    return OptionsOutcome::error;
+                }
+                break;
+            case OPTION_READER: options.reader = true; break;
             case 'h': help = true; break;
             case OPTION_VERSION: version = true; break;
             case ':': problem = word + " needs a value"; return OptionsOutcome::error;
@@ -129,12 +142,17 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
         problem = "--verify goes alone: the recording holds everything it needs";
         return OptionsOutcome::error;
     }
-    if (options.resume && given.size() > 1) {
-        problem = "--resume goes alone: the run holds its seed and its language";
+    if (options.resume && given.size() - given.count(OPTION_PALETTE) - given.count(OPTION_READER) > 1) {
+        problem = "--resume goes alone (but for --palette and --reader): the run holds its seed and its language";
         return OptionsOutcome::error;
     }
     if (!options.replay_path.empty() && !options.record_path.empty()) {
         problem = "--record and --replay cannot be used together";
+        return OptionsOutcome::error;
+    }
+    if (options.no_record && (!options.record_path.empty() || !options.replay_path.empty())) {
+        problem = std::string("--no-record cannot be used with ") +
+                  (options.record_path.empty() ? "--replay: a replay records nothing" : "--record");
         return OptionsOutcome::error;
     }
     if (!options.replay_path.empty() && options.seed_given) {
@@ -157,23 +175,28 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
 }
 
 const char* usage_text() {
-    return "Usage: drowsel [--seed N] [--lang ja|en] [--record FILE | --replay FILE [--follow]]\n"
-           "       drowsel --resume [FILE]\n"
+    return "Usage: drowsel [--seed N] [--lang ja|en] [--record FILE | --no-record]\n"
+           "              [--palette NAME] [--reader]\n"
+           "       drowsel [--lang ja|en] --replay FILE [--follow]\n"
+           "       drowsel --resume [FILE] [--palette NAME] [--reader]\n"
            "       drowsel --verify FILE | [--lang ja|en] --export-cast OUT FILE\n"
            "Drowsel (Skarnwold Gaiden), a small roguelike for an 80x23 terminal.\n"
-           "With no options the game is seeded from the clock and writes no files.\n"
+           "With no options the game is seeded from the clock and its run is kept in\n"
+           "$XDG_STATE_HOME/drowsel/ (else ~/.local/state/drowsel/), one file a run.\n"
            "\n"
            "  --seed N        seed the game with N (0 to 4294967295) instead of the clock\n"
            "  --lang ja|en    show the texts of play in Japanese (ja, the default) or\n"
            "                  in English (en); the game itself is the same in both\n"
            "  --record FILE   write the run to FILE, key by key, as it is played;\n"
            "                  FILE must not exist yet\n"
+           "  --no-record     play without keeping the run anywhere\n"
            "  --replay FILE   show the run recorded in FILE, in the language it was\n"
            "                  played in unless --lang says otherwise; while it plays, Space\n"
            "                  pauses and goes on, . steps one key, + and - change\n"
            "                  the pace, Q (or q) stops\n"
            "  --follow        with --replay: watch a run while it is recorded, waiting\n"
-           "                  for more keys at the end of the file (FILE may be a FIFO)\n"
+           "                  for more keys at the end of the file (FILE may be a FIFO,\n"
+           "                  or not exist yet); it ends when the player leaves\n"
            "  --resume [FILE] go on with the unfinished run recorded in FILE (by default the\n"
            "                  newest in the state folder), from the screen it was left at,\n"
            "                  recording on into the same file\n"
@@ -182,6 +205,12 @@ const char* usage_text() {
            "  --export-cast OUT FILE\n"
            "                  write the run recorded in FILE as an asciicast v2 file OUT\n"
            "                  (OUT must not exist yet; - writes to standard output)\n"
+           "  --palette NAME  show the colours as default (the game's own), contrast\n"
+           "                  (every colour bright on black) or colourblind (safe for\n"
+           "                  red-green colour blindness)\n"
+           "  --reader        for a screen reader: the cursor stands after the newest\n"
+           "                  message, and x says what surrounds you (x is never\n"
+           "                  given to the game nor recorded)\n"
            "  -h, --help      show this help and exit\n"
            "  --version       show the version and exit\n"
            "\n"

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "backends/cast/cast_terminal.h"
 #include "game/version.h"
-#include "recording/cast_terminal.h"
-#include "recording/recording_file.h"
+#include "programs/recording_file.h"
 #include "recording/runs.h"
 #include "screen/exit_status.h"
 
@@ -71,8 +71,9 @@ void export_cast(const std::string& out, const std::string& path, std::optional<
     }
     RunResult run;
     {
-        CastTerminal cast(file, "Drowsel, the run of seed " + std::to_string(opened.header.seed) + " (game " +
-                                    opened.header.game_version + ")");
+        CastTerminal cast([file](std::string_view text) { std::fwrite(text.data(), 1, text.size(), file); },
+                          "Drowsel, the run of seed " + std::to_string(opened.header.seed) + " (game " +
+                              opened.header.game_version + ")");
         run = export_run(cast, *opened.reader, opened.header, language);
     }
     bool written = !std::ferror(file);

@@ -205,6 +205,9 @@ std::string recording_problem_text(RecordingStatus status, const RecordingHeader
         case RecordingStatus::after_the_end: return damaged + " (keys after the end of the game)";
         case RecordingStatus::check_mismatch: return damaged + " (the replayed game differs from the recorded one)";
         case RecordingStatus::unreadable: return "the recording could not be read";
+        case RecordingStatus::writer_gone: return "the player left";
+        case RecordingStatus::file_truncated: return "the recording was truncated while it was followed";
+        case RecordingStatus::file_replaced: return "the recording was replaced or deleted while it was followed";
     }
     return damaged;
 }
@@ -228,6 +231,9 @@ RecordingStatus RecordingReader::take(Decode decode) {
         long got = source_(buffer_.data() + had, READ_CHUNK);
         buffer_.resize(had + (got > 0 ? static_cast<std::size_t>(got) : 0));
         if (got == RECORDING_NOTHING_YET) return RecordingStatus::need_more;
+        if (got == RECORDING_WRITER_GONE) return RecordingStatus::writer_gone;
+        if (got == RECORDING_FILE_TRUNCATED) return RecordingStatus::file_truncated;
+        if (got == RECORDING_FILE_REPLACED) return RecordingStatus::file_replaced;
         if (got < 0) return RecordingStatus::unreadable;
         if (got == 0) complete_ = true;
     }
@@ -243,6 +249,8 @@ RecordingStatus RecordingReader::next(Record& record) {
     RecordingStatus status = take([&record](std::string_view bytes, bool complete, std::size_t& used) {
         return decode_record(bytes, complete, record, used);
     });
+    // A writer that leaves after its end line has finished its recording.
+    if (ended_ && status == RecordingStatus::writer_gone) return RecordingStatus::finished;
     if (ended_ && status != RecordingStatus::finished && status != RecordingStatus::need_more)
         return RecordingStatus::after_the_end;
     if (status == RecordingStatus::ok && record.kind == RecordKind::end) ended_ = true;

@@ -71,6 +71,10 @@ enum class RecordingStatus {
     after_the_end,   // lines after the end line
     check_mismatch,  // found by a replay: the game is not the recorded one
     unreadable,      // the bytes could not be read
+    // Following a recording as it is written (see RECORDING_WRITER_GONE):
+    writer_gone,     // its writer went away before the end line
+    file_truncated,  // bytes already read are no longer there
+    file_replaced,   // another file, or none, has the recording's name
 };
 
 std::string encode_header(const RecordingHeader& header);
@@ -98,6 +102,13 @@ std::string recording_problem_text(RecordingStatus status, const RecordingHeader
 // Call read_header once, then next until it stops giving `ok`. After `end`
 // the reader checks that nothing follows.
 constexpr long RECORDING_NOTHING_YET = -2;
+// A source that follows a recording as it is written says why no more
+// bytes will come: the writer is gone (its game ended without the end
+// line), the bytes read so far were cut away, or the file was replaced or
+// deleted. The reader says writer_gone, file_truncated or file_replaced.
+constexpr long RECORDING_WRITER_GONE = -3;
+constexpr long RECORDING_FILE_TRUNCATED = -4;
+constexpr long RECORDING_FILE_REPLACED = -5;
 
 class RecordingReader {
    public:

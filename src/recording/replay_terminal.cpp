@@ -14,7 +14,8 @@ namespace {
 constexpr long LEADING_KEYS_LIMIT = 100000;
 
 bool ends_recording(RecordingStatus status) {
-    return status == RecordingStatus::finished || status == RecordingStatus::cut_in_record;
+    return status == RecordingStatus::finished || status == RecordingStatus::cut_in_record ||
+           status == RecordingStatus::writer_gone;
 }
 
 // The short form of a problem for the status line: up to its details.
@@ -24,7 +25,13 @@ std::string short_form(const std::string& text) { return text.substr(0, text.fin
 
 Record& ReplayTerminal::upcoming(bool wait) {
     while (!have_upcoming_ && !over_) {
-        upcoming_status_ = reader_.next(upcoming_);
+        upcoming_status_ = header_pending_ ? reader_.read_header(header_) : reader_.next(upcoming_);
+        if (header_pending_ && upcoming_status_ == RecordingStatus::ok) {
+            header_pending_ = false;
+            settings_.begin(header_);
+            if (settings_.watcher != nullptr) settings_.watcher->begun(header_);
+            continue;
+        }
         if (upcoming_status_ != RecordingStatus::need_more) {
             have_upcoming_ = true;
             break;
@@ -164,6 +171,12 @@ int ReplayTerminal::read_key(const ScreenBuffer& screen, const KeyHint& hint) {
     }
     const Record& next = upcoming(true);
     if (over_) return leading_key(hint);
+    if (upcoming_status_ == RecordingStatus::writer_gone) {
+        std::string left = "the player left at key " + std::to_string(keys_ + 1);
+        outcome_ = "cut short: " + left;
+        finish("End of the recording: " + left + ".", EXIT_CUT_SHORT);
+        return leading_key(hint);
+    }
     if (ends_recording(upcoming_status_)) {
         if (settings_.play_on) {
             go_live(screen);

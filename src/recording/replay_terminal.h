@@ -20,7 +20,10 @@
 // out the replay waits for more (the reader says need_more) as the watcher
 // says, and shows each screen as soon as the game draws it; the check of
 // that screen's state is made when the next line arrives, and a screen that
-// fails it gives way to the last good one again.
+// fails it gives way to the last good one again. When the reader says the
+// writer is gone before the end line, the replay ends saying "the player
+// left at key N", with EXIT_CUT_SHORT; a file truncated or replaced under
+// it stops it as a problem.
 //
 // When the replay is over (the recorded game over, the recording cut short
 // or damaged, the watcher's Q) it gives the terminal back and over() is
@@ -47,6 +50,12 @@ struct ReplaySettings {
     // and the check of the next key (the state the last recorded key led
     // to); nullptr when the run cannot go on (`problem` then says why).
     std::function<Terminal*(long keys, uint32_t next_check, std::string& problem)> play_on;
+    // Following a run whose header is not all written yet (the reader at
+    // the start of the file): the replay shows the game's first screens
+    // (the title is the same in every language and for every seed), reads
+    // the header when it comes and hands it to `begin`, which seeds the
+    // game and sets its language before the game asks for either.
+    std::function<void(const RecordingHeader&)> begin;
 };
 
 class ReplayTerminal : public Terminal {
@@ -111,6 +120,7 @@ class ReplayTerminal : public Terminal {
     bool presented_ = false;
     bool over_ = false;
     long led_keys_ = 0;
+    bool header_pending_ = static_cast<bool>(settings_.begin);
     int status_ = 0;
     std::string problem_;
     std::string outcome_;

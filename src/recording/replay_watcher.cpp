@@ -72,7 +72,8 @@ bool ReplayWatcher::before_key(long keys, const ScreenBuffer& shown) {
 
 bool ReplayWatcher::wait_for_key(long keys, const ScreenBuffer& shown) {
     terminal_.show_status_line(
-        ("Following: waiting for key " + std::to_string(keys + 1) + " of the run; Q stops").c_str());
+        begun_ ? ("Following: waiting for key " + std::to_string(keys + 1) + " of the run; Q stops").c_str()
+               : "Following: waiting for the run to begin; Q stops");
     return !stops(terminal_.read_key_within(shown, REPLAY_FOLLOW_POLL_MS));
 }
 
@@ -98,6 +99,10 @@ std::string ReplayWatcher::progress(long keys) const {
 }
 
 void ReplayWatcher::show_progress(long keys) {
+    if (!begun_) {
+        terminal_.show_status_line("Following: waiting for the run to begin; Q stops");
+        return;
+    }
     if (paused_) {
         std::string line = "Paused after " + std::to_string(keys) + " keys, " + std::to_string(pace_ms()) + " ms a key";
         terminal_.show_status_line(

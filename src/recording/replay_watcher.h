@@ -23,8 +23,14 @@ constexpr int REPLAY_FOLLOW_POLL_MS = 100;
 class ReplayWatcher {
    public:
     // `recorded_keys`: the keys of a complete recording, -1 when unknown.
-    ReplayWatcher(Terminal& terminal, const RecordingHeader& header, long recorded_keys)
-        : terminal_(terminal), header_(header), recorded_keys_(recorded_keys) {}
+    // Following a run not begun yet, `header` is not known (`known` false)
+    // until begun() hands it over.
+    ReplayWatcher(Terminal& terminal, const RecordingHeader& header, long recorded_keys, bool known = true)
+        : terminal_(terminal), header_(header), recorded_keys_(recorded_keys), begun_(known) {}
+    void begun(const RecordingHeader& header) {
+        header_ = header;
+        begun_ = true;
+    }
 
     // `keys` is the number of keys replayed so far in each of these.
     // The replay's first screen is shown: the line says at once what plays.
@@ -51,4 +57,5 @@ class ReplayWatcher {
     long recorded_keys_;
     int pace_step_ = default_pace_step();
     bool paused_ = false;
+    bool begun_;
 };

@@ -18,11 +18,16 @@ class NoScreen : public Terminal {
     void sleep_ms(int) override {}
 };
 
-// Every run starts from the program's start, seeded with its header's seed.
-void start_run(const RecordingHeader& header, std::optional<Language> language) {
-    reset_to_program_start();
+// A run seeded with its header's seed, in its language unless chosen.
+void begin_run(const RecordingHeader& header, std::optional<Language> language) {
     set_shown_language(language ? *language : recorded_language(header.language));
     random_fix_seed(header.seed);
+}
+
+// Every run starts from the program's start.
+void start_run(const RecordingHeader& header, std::optional<Language> language) {
+    reset_to_program_start();
+    begin_run(header, language);
 }
 
 const char* ending(const RunTally& tally) { return tally.won ? "victory" : "quit"; }
@@ -56,9 +61,15 @@ RunResult replay_run(Terminal& terminal, RecordingReader& reader, const Recordin
     return replayed(terminal, reader, header, watched);
 }
 
-RunResult follow_run(Terminal& terminal, RecordingReader& reader, const RecordingHeader& header,
+RunResult follow_run(Terminal& terminal, RecordingReader& reader, const RecordingHeader& header, bool header_read,
                      std::optional<Language> language) {
-    return replay_run(terminal, reader, header, language, -1);
+    if (header_read) return replay_run(terminal, reader, header, language, -1);
+    reset_to_program_start();
+    ReplayWatcher watcher(terminal, header, -1, false);
+    ReplaySettings followed;
+    followed.watcher = &watcher;
+    followed.begin = [language](const RecordingHeader& begun) { begin_run(begun, language); };
+    return replayed(terminal, reader, header, followed);
 }
 
 RunResult verify_run(RecordingReader& reader, const RecordingHeader& header) {

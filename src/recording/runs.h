@@ -43,8 +43,10 @@ RunResult replay_run(Terminal& terminal, RecordingReader& reader, const Recordin
                      std::optional<Language> language, long recorded_keys);
 
 // A run watched while it is recorded: `reader` says need_more where the
-// bytes run out, and the follower waits there (Q stops it).
-RunResult follow_run(Terminal& terminal, RecordingReader& reader, const RecordingHeader& header,
+// bytes run out, and the follower waits there (Q stops it). Without
+// `header_read` the run has not begun: the reader is at the start of the
+// file, the title is shown, and the run is seeded once its header comes.
+RunResult follow_run(Terminal& terminal, RecordingReader& reader, const RecordingHeader& header, bool header_read,
                      std::optional<Language> language);
 
 // The recording checked without a screen, as fast as it goes.

@@ -104,8 +104,11 @@ std::string romaji_of(const char* cp932) {
         const std::string* next = k + 1 < pieces.size() ? &pieces[k + 1] : nullptr;
         bool next_is_syllable = next != nullptr && *next != DOUBLING && *next != "?";
         if (pieces[k] == DOUBLING) {
+            // The small tsu doubles the consonant after it (kk, ss, tch);
+            // before a vowel, "n" or a bare ya, yu, yo there is none to
+            // double, and it is read out.
             char first = next_is_syllable ? (*next)[0] : '\0';
-            if (first != '\0' && !is_vowel(first) && *next != "n")
+            if (first != '\0' && !is_vowel(first) && first != 'y' && *next != "n")
                 out += first == 'c' ? 't' : first;
             else
                 out += "tsu";

@@ -2,6 +2,7 @@
 tables. Every screen a scenario expects is the headless game's for the same
 seed and keys, or for the same recording (game_screens)."""
 
+import math
 import os
 import pty
 import re
@@ -12,7 +13,7 @@ import time
 
 from game_screens import Dump, key_codes, recorded_keys, tmux_key
 from screen_reader import Screen
-from tmux_pane import WAIT_SECONDS, Failure, wait_until
+from tmux_pane import WAIT_SECONDS, Failure, terminal_colours, wait_until
 
 
 class Game:
@@ -164,7 +165,9 @@ def ended(ctx, before=(), keys=(), sig=None, status=None, env=(), prelude="", sh
 
 
 FATAL = [dict(sig=each) for each in (signal.SIGHUP, signal.SIGUSR1, signal.SIGALRM, signal.SIGXCPU, signal.SIGPIPE)]
-IGNORED_AT_START = dict(prelude="trap '' HUP INT", before=(signal.SIGHUP, signal.SIGINT), keys=("x",), sig=signal.SIGTERM)
+IGNORED_AT_START = dict(
+    prelude="trap '' HUP INT", before=(signal.SIGHUP, signal.SIGINT), keys=("x",), sig=signal.SIGTERM
+)
 ENDINGS = {
     "signal": [dict(keys=("x",), sig=signal.SIGTERM)],
     # Each fatal signal gives the terminal back and ends the game by that
@@ -328,19 +331,27 @@ def scenario_killed(ctx):
 
 def scenario_resume(ctx):
     """A run recorded and ended from outside, by SIGKILL and by SIGHUP, then
-    taken up again with --resume FILE: the very screen it was left at, more
+    taken up again with --resume FILE (and one kept in the state folder, by
+    --resume alone): the very screen it was left at, more
     keys screen for screen as the headless game, Q; the file is then the
     headless game's recording of all those keys, and --verify passes it as
     one run with every key."""
     more = STEPS[3:6]
-    for sig in (signal.SIGKILL, signal.SIGHUP):
+    dump = dump_of(ctx, 77, RECORDED + more + [("Q",)])
+    # The last run kept in the state folder, by --resume alone.
+    for sig, named in ((signal.SIGKILL, True), (signal.SIGHUP, True), (signal.SIGKILL, False)):
         path = os.path.join(ctx.workdir, "resumed-%s.rec" % signal.Signals(sig).name)
-        dump = dump_of(ctx, 77, RECORDED + more + [("Q",)])
-        game = Game(ctx, ctx.pane(args=("--seed", "77", "--record", path)), dump)
+        game = Game(ctx, ctx.pane(args=("--seed", "77") + (("--record", path) if named else ())), dump)
         game.play(RECORDED)
         game.pane.kill(sig)
         game.pane.expect_exit_status(128 + sig)
-        resumed = Game(ctx, ctx.pane(args=("--resume", path)), dump)
+        if not named:
+            folder = os.path.join(ctx.workdir, "state", "drowsel")
+            kept = os.listdir(folder)
+            if len(kept) != 1:
+                raise Failure("the state folder holds %r, not the one run played" % kept)
+            path = os.path.join(folder, kept[0])
+        resumed = Game(ctx, ctx.pane(args=("--resume", path) if named else ("--resume",)), dump)
         resumed.keys = game.keys
         resumed.wait("the screen the run was left at")
         for step in more:
@@ -456,33 +467,140 @@ def scenario_english(ctx):
 
 
 def scenario_follow(ctx):
-    """A run watched while it is recorded (--replay FILE --follow): after
-    each key the player presses, the follower shows the player's screen
-    (the game's rows; its own line below them says it follows); when the
-    player quits, the follower shows the end line, and both end with 0."""
+    """A run watched while it is recorded (--replay FILE --follow): started
+    before the player, the follower shows the title; after each key the
+    player presses, it shows the player's screen (the game's rows; its own
+    line below them says it follows); when the player quits, the follower
+    shows the end line, and both end with 0. A player killed is said to have
+    left, with status 6; Q (or q) stops a follower waiting for a run to
+    begin."""
     path = os.path.join(ctx.workdir, "followed.rec")
-    player = Game(ctx, ctx.pane(args=("--seed", "4242", "--record", path)), dump_of(ctx, 4242, RECORDED + [("Q",)]))
-    player.wait("the title page")
+    title = Dump(ctx.dump, 4242).screens[0]
     follower = ctx.pane(args=("--replay", path, "--follow"))
-    rows = len(player.dump.screens[0]["bytes"])
+    rows = len(title["bytes"])
 
     def game_rows(screen):
         return Screen(screen.width, rows, screen.cells[:rows])
 
-    def caught_up(what):
-        want = game_rows(player.expected())
-        follower.wait_for(what, lambda shown: want.mismatch_of(game_rows(shown)))
+    def shows(pane, what, screen):
+        want = game_rows(ctx.looks.terminal_screen(screen, pane.width, pane.height))
+        pane.wait_for(what, lambda shown: want.mismatch_of(game_rows(shown)))
 
+    def says(pane, what, line):
+        pane.wait_for(what, lambda shown: True if shown.text(rows).startswith(line) else shown.text(rows))
+
+    shows(follower, "the title before the run begins", title)
+    says(follower, "the follower waiting for the run", "Following: waiting for the run to begin")
+    player = Game(ctx, ctx.pane(args=("--seed", "4242", "--record", path)), dump_of(ctx, 4242, RECORDED + [("Q",)]))
+    player.wait("the title page")
     for step in RECORDED:
         player.press(*step)
-        caught_up("the followed screen after %s" % " ".join(step))
+        shows(follower, "the followed screen after %s" % " ".join(step), player.dump.screens[player.keys])
     player.pane.send("Q")
     player.pane.expect_exit_status(0)
-    end_line = "End of the recording: quit. Press a key."
-    follower.wait_for("the follower's end line",
-                      lambda shown: True if shown.text(rows).startswith(end_line) else shown.text(rows))
+    says(follower, "the follower's end line", "End of the recording: quit. Press a key.")
     follower.send("z")
     follower.expect_exit_status(0)
+
+    killed = os.path.join(ctx.workdir, "killed.rec")
+    player = Game(ctx, ctx.pane(args=("--seed", "99", "--record", killed)), dump_of(ctx, 99, RECORDED))
+    player.play(RECORDED[:3])
+    follower = ctx.pane(args=("--replay", killed, "--follow"))
+    shows(follower, "the killed player's screen", player.dump.screens[player.keys])
+    player.pane.kill(signal.SIGKILL)
+    says(follower, "the player gone", "End of the recording: the player left at key %d." % (player.keys + 1))
+    follower.send("z")
+    follower.expect_exit_status(6)
+
+    for waiting, key in ((os.path.join(ctx.workdir, "never.rec"), "Q"), (os.path.join(ctx.workdir, "nor.rec"), "q")):
+        follower = ctx.pane(args=("--replay", waiting, "--follow"))
+        shows(follower, "the title of a run not begun", title)
+        follower.send(key)
+        follower.expect_exit_status(0)
+
+
+# ---- Screen readers and palettes -----------------------------------------
+
+READER_SEED = 39
+# With --reader "x" describes (so "z" starts the game); the steps bring
+# monsters into sight and next to the player, and one is shot.
+READER_KEYS = ("z " + "Space " * 6 + "l " * 6 + "x " + "l " * 15 + "x " + "l " * 6 + "x x l l x a 1 Q").split()
+COMPASS = ["east", "south-east", "south", "south-west", "west", "north-west", "north", "north-east"]
+
+
+def cursor_at(game, what, col, row):
+    want, cursor = "%d %d 1" % (min(col, game.pane.width - 1), row), "#{cursor_x} #{cursor_y} #{cursor_flag}"
+    wait_until("%s: the cursor not shown at %s but %s" % (what, want, game.pane.info(cursor)),
+               lambda: game.pane.info(cursor) == want)
+
+
+def described(game, what):
+    """The description over the top rows: each monster of the screen with
+    its steps and nearest compass point, the cursor at its end."""
+    shown = game.pane.wait_for(what, lambda got: any(re.search(r"(^| )77\.$", got.text(r).strip())
+                                                     for r in range(got.height)) or "no description")
+    rows = [shown.text(r).strip() for r in range(shown.height)]
+    last = next(r for r, text in enumerate(rows) if re.search(r"(^| )77\.$", text))
+    text = " ".join(rows[:last + 1])
+    found = re.search(r"monsters?: (.*?)\. (Fire|A scroll|Kills)", text)
+    wanted = []
+    for row in range(1, 21):
+        for col, ch in enumerate(game.expected().text(row)[:79]):
+            if ch in "*%":
+                dx, dy = col - 39, row - 10
+                steps, on_line = max(abs(dx), abs(dy)), dx == 0 or dy == 0 or abs(dx) == abs(dy)
+                wanted.append("%d step%s %s%s" % (steps, "s" * (steps > 1), COMPASS[round(math.degrees(
+                    math.atan2(dy, dx)) / 45) % 8], ", in range" * (on_line and steps <= 3)))
+    described = sorted(found.group(1).split("; ")) if found else None
+    if not (wanted and found and text.startswith("Your move. ")) or described != sorted(wanted):
+        raise Failure("%s says %r, not the monsters %r" % (what, text, wanted))
+    cursor_at(game, what, len(shown.text(last).rstrip()), last)
+
+
+def scenario_reader(ctx):
+    """One seed and keys with --reader and with each palette: with --reader
+    every screen the game's, the cursor shown after the newest text, and x
+    describing the monsters on screen; with a palette the title's characters
+    in none of the terminal's first 16 colours (which a theme may make dark
+    blue) on 256 colours. Every recording is the plain game's: x is never
+    recorded."""
+    keys = [key for key in READER_KEYS if key != "x"]
+    dump = Dump(ctx.dump, "--lang", "en", READER_SEED, *key_codes(keys))
+    looks = {
+        "reader": ("--reader",),
+        "contrast": ("--palette", "contrast"),
+        "colourblind": ("--palette", "colourblind"),
+    }
+    paths = {name: os.path.join(ctx.workdir, name + ".rec") for name in looks}
+    games = {name: Game(ctx, ctx.pane(args=("--seed", str(READER_SEED), "--lang", "en", "--record", paths[name],
+                                            *looks[name])), dump) for name in looks}
+    own_colours = (terminal_colours(ctx.term, ctx.terminfo) or 0) >= 256
+    for name in ("contrast", "colourblind"):  # the title, then every key at once
+        title = games[name].expected()
+        games[name].pane.wait_for("the title with --palette " + name, lambda got: next((
+            "row %d col %d shows %r in colour %d" % (r, c, got.cells[r][c].ch, got.cells[r][c].style.fg)
+            for r in range(got.height) for c in range(got.width) if got.cells[r][c].ch != title.cells[r][c].ch
+            or (own_colours and got.cells[r][c].ch.strip() and got.cells[r][c].style.fg < 1016)), None))
+        games[name].pane.send(*keys)
+
+    reader = games["reader"]
+    for key in ["title"] + READER_KEYS:
+        if key == "x":
+            reader.pane.send(key)
+            described(reader, "x after %d keys" % reader.keys)
+            continue
+        if key != "title":
+            reader.pane.send(key)
+            reader.keys += 1
+        if reader.keys < len(dump.screens):
+            screen = reader.wait("the screen after %d keys" % reader.keys)
+            row = 0 if screen.text(0).strip() else max(r for r in range(screen.height) if screen.text(r).strip())
+            cursor_at(reader, "the screen after %d keys" % reader.keys, len(screen.text(row).rstrip()), row)
+    for name, path in paths.items():
+        games[name].pane.expect_exit_status(0)
+        with open(path) as f:
+            if f.read() != dump.json["recording"]:
+                raise Failure("the recording with %s differs from the plain game's" % " ".join(looks[name]))
 
 
 def run(ctx, name):
@@ -503,7 +621,9 @@ def run(ctx, name):
         scenario_follow(ctx)
     if name == "resume":
         scenario_resume(ctx)
+    if name == "reader":
+        scenario_reader(ctx)
 
 
 SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS)
-                   | {"record", "killed", "english", "follow", "resume"})
+                   | {"record", "killed", "english", "follow", "resume", "reader"})

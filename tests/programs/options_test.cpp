@@ -54,6 +54,9 @@ TEST(Options, GoodCommandLines) {
     ProgramOptions to_stdout;
     EXPECT_EQ(parse({"--export-cast", "-", "run.rec"}, to_stdout, problem), OptionsOutcome::play);
     EXPECT_EQ(to_stdout.cast_path, "-");
+    ProgramOptions unkept;
+    EXPECT_EQ(parse({"--no-record", "--seed", "3"}, unkept, problem), OptionsOutcome::play);
+    EXPECT_TRUE(unkept.no_record && !options.no_record);
     EXPECT_EQ(parse({"--seed=0", "--help"}, options, problem), OptionsOutcome::help);
     EXPECT_EQ(parse({"--version"}, options, problem), OptionsOutcome::version);
 }
@@ -90,6 +93,10 @@ TEST(Options, EachMistakeIsNamedInOneLine) {
         {{"--export-cast", "a.cast", "a", "--seed", "3"}, "--export-cast goes alone"},
         {{"--resume", "a", "--lang", "en"}, "--resume goes alone"},
         {{"--resume="}, "--resume needs a file name"},
+        {{"--palette", "colorblind"}, "--palette takes default, contrast or colourblind, not 'colorblind'"},
+        {{"--no-record", "--record", "a"}, "--no-record cannot be used with --record"},
+        {{"--replay", "a", "--no-record"}, "--no-record cannot be used with --replay"},
+        {{"--verify", "a", "--no-record"}, "--verify goes alone"},
     };
     for (const auto& [words, expected] : mistakes) {
         ProgramOptions options;

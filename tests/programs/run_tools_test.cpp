@@ -56,6 +56,7 @@ Ran run(const std::string& command) {
 }
 
 const std::string DROWSEL = DROWSEL_BINARY;
+const std::string DROWSEL_SOURCE_DIR = DROWSEL_SOURCE;
 
 class RunTools : public GameTest {};
 
@@ -120,17 +121,23 @@ TEST_F(RunTools, ExportCastWritesAnAsciicastOfTheWholeRun) {
         "header = json.loads(lines[0])\n"
         "assert header['version'] == 2 and header['width'] == 80 and header['height'] == 24, header\n"
         "assert 'seed 8' in header['title'], header\n"
-        "time = 0\n"
+        "time, seen = 0, ''\n"
         "for line in lines[1:]:\n"
         "    at, kind, data = json.loads(line)\n"
         "    assert kind == 'o' and at >= time, line[:80]\n"
-        "    time = at\n"
-        "assert 'The end' in data and 'YOU HAVE SLAIN UOREGACHENFELS' in data and '\\u79c1' in data\n"
+        "    time, seen = at, seen + data\n"
+        "assert 'The end' in data and 'YOU HAVE SLAIN UOREGACHENFELS' in seen and '\\u79c1' in seen\n"
         "print(len(lines) - 1, time)\n";
     std::ofstream(cast + ".py") << check;
     Ran checked = run("python3 " + cast + ".py " + cast);
     EXPECT_EQ(checked.status, 0) << checked.out;
     EXPECT_GT(std::stod(checked.out.substr(checked.out.find(' ') + 1)), 10.0) << checked.out;
+
+    // The corpus's 214-key victory, to standard output, small enough to share.
+    Ran shared = run(DROWSEL + " --export-cast - " + DROWSEL_SOURCE_DIR + "/fuzz/recording-corpus/victory-11");
+    EXPECT_EQ(shared.status, 0);
+    EXPECT_LE(shared.out.size(), 400u * 1024);
+    EXPECT_NE(shared.out.find("The end"), std::string::npos);
 
     auto size = std::filesystem::file_size(cast);
     EXPECT_EQ(run(DROWSEL + " --export-cast " + cast + " " + won).status, EXIT_RECORDING_PROBLEM);
@@ -138,13 +145,19 @@ TEST_F(RunTools, ExportCastWritesAnAsciicastOfTheWholeRun) {
     for (const std::string& file : {won, cast, cast + ".py"}) std::filesystem::remove(file);
 }
 
-// A game that never starts leaves no recording; what is not a regular file
-// is refused at once (a FIFO without a writer would hold open() for ever);
-// a run that cannot be resumed is refused without a screen.
+// A game that never starts leaves no recording, in the state folder either;
+// what is not a regular file is refused at once (a FIFO without a writer
+// would hold open() for ever); a run that cannot be resumed is refused
+// without a screen.
 TEST_F(RunTools, RefusalsLeaveNothingBehindAndNeverWait) {
     std::string path = temporary("never.rec");
     EXPECT_EQ(run("TERM=dumb " + DROWSEL + " --record " + path).status, EXIT_UNUSABLE_TERMINAL);
     EXPECT_FALSE(std::filesystem::exists(path));
+    // Nor in the state folder, where a game with no option keeps its run.
+    std::string state = temporary("state");
+    EXPECT_EQ(run("TERM=dumb XDG_STATE_HOME=" + state + " " + DROWSEL).status, EXIT_UNUSABLE_TERMINAL);
+    EXPECT_TRUE(std::filesystem::is_empty(state + "/drowsel"));
+    std::filesystem::remove_all(state);
 
     std::string fifo = temporary("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -155,15 +168,11 @@ TEST_F(RunTools, RefusalsLeaveNothingBehindAndNeverWait) {
     }
     std::filesystem::remove(fifo);
 
-    // A run that is over, or damaged, is refused before any terminal and
-    // left as it was; so is --resume alone with no unfinished run kept.
-    std::string over = recorded(3, 60, temporary("over.rec"));
-    std::string damaged = temporary("damaged-resume.rec");
-    std::ifstream in(over, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string cut = bytes.substr(0, bytes.find("\nk ", 400) + 1);
-    cut[cut.size() - 2] = cut[cut.size() - 2] == '0' ? '1' : '0';
-    std::ofstream(damaged, std::ios::binary) << cut;
+    // A run that is over, or damaged (its part line not cut off then), is
+    // refused before any terminal and left as it was; so is --resume alone
+    // with no unfinished run kept.
+    std::string over = recorded(3, 60, temporary("over.rec")), damaged = temporary("damaged.rec");
+    std::ofstream(damaged) << std::ifstream(over).rdbuf() << "hello\nk 3";
     for (const std::string& file : {over, damaged}) {
         auto size = std::filesystem::file_size(file);
         EXPECT_EQ(run("TERM=dumb " + DROWSEL + " --resume " + file).status, EXIT_RECORDING_PROBLEM) << file;

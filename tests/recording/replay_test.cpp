@@ -1,7 +1,6 @@
 // Recorded runs played back: whole games shown again screen for screen,
 // recordings cut short, damaged or from another build stopped with a clear
 // line, and the watcher's keys.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +19,7 @@
 #include "game/random.h"
 #include "game/state.h"
 #include "game/version.h"
-#include "recording/recording_file.h"
+#include "programs/recording_file.h"
 #include "recording/replay_watcher.h"
 #include "recording/runs.h"
 #include "screen/exit_status.h"
@@ -206,7 +205,7 @@ TEST_F(Replay, AFollowerShowsEachScreenBeforeTheNextKeyIsWritten) {
         return static_cast<long>(n);
     });
     follower.key_source = [] { return 'z'; };
-    RunResult run = follow_run(follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3}, std::nullopt);
+    RunResult run = follow_run(follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3}, true, std::nullopt);
     EXPECT_EQ(run.status, 0) << run.problem;
     EXPECT_LT(refused, 100000) << "the follower lagged behind the player";
     EXPECT_TRUE(screens_match(quit.screens, follower.screens, quit.screens.size()));
@@ -238,11 +237,6 @@ std::string with_bad_check(std::string text, int n) {
 std::string written(const std::string& path, const std::string& contents) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
     return path;
-}
-
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A gigabyte that starts with noise: sparse, so no real gigabyte on disk.
@@ -312,31 +306,6 @@ TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
 
 INSTANTIATE_TEST_SUITE_P(Inputs, BadRecording, ::testing::ValuesIn(BAD_INPUTS),
                          [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
-
-TEST(RecordingFiles, ANewRecordingNeverReplacesAFile) {
-    std::string path = written(::testing::TempDir() + "drowsel-existing-" + std::to_string(getpid()), "precious");
-    std::string problem;
-    EXPECT_EQ(create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem), -1);
-    EXPECT_NE(problem.find("already exists"), std::string::npos) << problem;
-    EXPECT_EQ(read_text(path), "precious");
-    std::filesystem::remove(path);
-
-    int fd = create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem);
-    ASSERT_GE(fd, 0) << problem;
-    EXPECT_TRUE(write_to_recording(fd, encode_key_record(32, 0xabcdef01u)));
-    close(fd);
-    EXPECT_EQ(read_text(path), "drowsel-recording 1\ngame 1.0.0\nseed 7\nk 32 abcdef01\n");
-    std::filesystem::remove(path);
-
-    // A full disk: said once, with the key and the reason.
-    int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
-    ASSERT_GE(full, 0);
-    RecordingWriter writer(full);
-    EXPECT_TRUE(writer.write(encode_key_record(32, 1)));
-    EXPECT_FALSE(writer.write(encode_key_record(32, 2)));
-    EXPECT_EQ(writer.failure(), "Recording stopped at key 1: No space left on device");
-    close(full);
-}
 
 // Every status line fits the 80 columns, the end line with its "Press a
 // key."; a recording of another version says so from the start, and one

@@ -9,9 +9,12 @@
 #include "creatures/monsters.h"
 #include "game/random.h"
 #include "game/state.h"
+#include "game/state_check.h"
 #include "screen/console.h"
+#include "screen/describe.h"
 #include "screen/messages.h"
 #include "support/test_support.h"
+#include "text/language.h"
 #include "world/map.h"
 
 namespace {
@@ -120,6 +123,53 @@ TEST_F(PlayScreen, FireFlickersOnceForEveryFireCellDrawnAsGround) {
     EXPECT_TRUE(text_on_screen(13, 20, "%", COLOUR_BROWN));
     EXPECT_TRUE(text_on_screen(16, 60, "@", COLOUR_LIGHT_MAGENTA));
     EXPECT_EQ(map[0][5].colour, COLOUR_BLUE);  // the stored colour is left alone
+}
+
+// What the screen shows, said in words at a key wait: read only, no draw.
+TEST_F(PlayScreen, DescribeSaysWhatSurroundsThePlayerInTheShownLanguage) {
+    place_monster(40, 9);                                    // 1 east
+    place_monster(36, 12);                                   // 3 south-west, on the line
+    place_monster(44, 7);                                    // 5 east, off the lines
+    place_monster(39, 0);                                    // 9 north
+    place_monster(-2, 5);                                    // off the map: not said
+    place_monster(39, 0);                                    // hidden by the one above
+    game.monsters->kind = KIND_DEAD;                         // and dead: not said
+    map[8][38] = MapCell{'!', COLOUR_YELLOW};                // north-west
+    map[10][39] = MapCell{'!', COLOUR_YELLOW};               // south
+    map[game.player_y][game.player_x].glyph = GLYPH_SCROLL;  // underfoot
+    game.kill_count = 12;
+    std::vector<std::string> said;
+    terminal->on_key_wait = [&](const ScreenBuffer&) {
+        uint32_t check = state_check();
+        said.push_back(describe_surroundings());
+        EXPECT_EQ(state_check(), check);
+    };
+    auto describe_at = [&](KeyWait wait, Language language) {
+        set_shown_language(language);
+        terminal->keys = {'q'};
+        console_read_key({wait});
+        set_shown_language(Language::japanese);
+    };
+
+    describe_at(KeyWait::command, Language::english);
+    describe_at(KeyWait::command, Language::japanese);
+    game.boss_mode = 1;
+    archmage_hp = 60;
+    archmage = Creature{KIND_ARCHMAGE, 43, 5, COLOUR_LIGHT_MAGENTA, 0, '@', nullptr, nullptr};
+    describe_at(KeyWait::direction, Language::english);
+    describe_at(KeyWait::title, Language::english);
+
+    ASSERT_EQ(said.size(), 4u);
+    EXPECT_EQ(said[0],
+              "Your move. 4 monsters: 1 step east, in range; 3 steps south-west, in range; 5 steps east; 9 steps "
+              "north. Fire next to you: north-west, south. A scroll lies under you. Kills: 12 of 77.");
+    EXPECT_EQ(said[1], cp("あなたの番。怪物4体：東に1歩（射程内）、南西に3歩（射程内）、東に5歩、北に9歩。"
+                          "隣に炎：北西、南。足元に巻物がある。撃破数12／77。"));
+    EXPECT_EQ(said[2].substr(0, 114),
+              "Attack in which direction? A direction key, or 5 for none. The archmage: 4 steps north-east, strength "
+              "60 of 77. 4 ");
+    EXPECT_EQ(said[3], "The title page: any key starts the game.");
+    EXPECT_EQ(random_draw_count(), 0);
 }
 
 }  // namespace

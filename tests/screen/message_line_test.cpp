@@ -9,6 +9,7 @@
 #include "screen/drawing.h"
 #include "screen/messages.h"
 #include "support/test_support.h"
+#include "text/language.h"
 
 namespace {
 
@@ -92,6 +93,13 @@ TEST_F(MessageLine, ThreeMessagesNeedTwoAnswersAndLeaveTheLastPending) {
     EXPECT_TRUE(terminal->keys.empty());
     EXPECT_TRUE(text_on_screen(0, 1, "three", COLOUR_LIGHT_RED));
     EXPECT_EQ(game.message_colour, COLOUR_LIGHT_RED);
+
+    set_shown_language(Language::english);  // a space after the last word, none after no word
+    terminal->keys = {KEY_CODE_SPACE, KEY_CODE_SPACE};
+    post_message("", COLOUR_WHITE);
+    post_message("four", COLOUR_WHITE);
+    set_shown_language(Language::japanese);
+    EXPECT_EQ(rows_at_wait.back().text + rows_at_wait[2].text, " -more- three -more-");
 }
 
 TEST_F(MessageLine, AShorterMessageLeavesNoTraceOfALongerOne) {
@@ -124,7 +132,7 @@ TEST_F(MessageLine, OverLongMessagesAreCutTo1023Bytes) {
 
     game.message_colour = 0;
     std::string long_argument(3000, 'f');
-    post_format("%s!", long_argument.c_str());
+    post_message(long_argument.c_str(), COLOUR_WHITE);
     EXPECT_EQ(std::string(last_message), long_argument.substr(0, 1023));
 
     terminal->keys = {KEY_CODE_SPACE};  // the cut message comes back before "-more-"

@@ -31,8 +31,8 @@
 
 #include "backends/headless/headless_terminal.h"
 #include "game/version.h"
+#include "programs/recording_file.h"
 #include "recording/recording.h"
-#include "recording/recording_file.h"
 #include "recording/runs.h"
 #include "screen/console.h"
 #include "support/winning_player.h"

@@ -84,6 +84,8 @@ TEST_F(EnglishTexts, ShuffledKanaReadAsPronounceableRomaji) {
     EXPECT_EQ(romaji_of(cp("しゅっぱつ").c_str()), "shuppatsu");
     EXPECT_EQ(romaji_of(cp("きゃっち").c_str()), "kyatchi");
     EXPECT_EQ(romaji_of(cp("しっ").c_str()), "shitsu");
+    EXPECT_EQ(romaji_of(cp("ぎぃっゅふっきょっしゃ").c_str()), "giitsuyufukkyossha");  // never "yy"
+    EXPECT_EQ(romaji_of(cp("っや").c_str()), "tsuya");
     EXPECT_EQ(romaji_of(cp("っん").c_str()), "tsun");
     EXPECT_EQ(romaji_of(cp("ふぃうぉしぇ").c_str()), "fiwoshe");
     EXPECT_EQ(romaji_of(cp("ぃふゃ").c_str()), "ifuya");

@@ -670,7 +670,7 @@ try {
   );
   if (
     storyRows(englishPages[6]) !==
-    'I have been set free.|At least for this turn, the clone in this place has been ' + 'set free.|I thank you.'
+    'I have been set free.|At least for this turn, the clone in this place has been ' + 'set free.|You have my thanks.'
   )
     fail('the English ending shows ' + storyRows(englishPages[6]));
   const pressed = await page.evaluate(() => [...document.querySelectorAll('#language button')].map((b) => b.disabled));

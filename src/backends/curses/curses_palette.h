@@ -3,6 +3,8 @@
 // and attributes on ncursesw.
 #include <curses.h>
 
+#include "screen/colours.h"
+
 constexpr int PALETTE_SIZE = 16;
 
 // How one palette colour is drawn: a colour pair and extra attributes.
@@ -12,5 +14,5 @@ struct Style {
 };
 
 // Defines pair n for palette colour n (1..15) and fills in how each is
-// drawn; plain text on a terminal without colours.
-void set_up_palette(Style (&styles)[PALETTE_SIZE]);
+// drawn in `palette`; plain text on a terminal without colours.
+void set_up_palette(Style (&styles)[PALETTE_SIZE], Palette palette);

@@ -44,14 +44,17 @@ void give_back_normally() {
 
 class CursesTerminal : public Terminal {
    public:
-    CursesTerminal() {
+    explicit CursesTerminal(const CursesLook& look) {
         start_curses();
         std::atexit(give_back_normally);
         {
             CursesSettingUp quiet;
             set_up_keyboard();
-            set_up_palette(styles_);
-            cursor_hidden_ = curs_set(0) != ERR;
+            set_up_palette(styles_, look.palette);
+            if (look.cursor_shown)
+                curs_set(1);
+            else
+                cursor_hidden_ = curs_set(0) != ERR;
             clear();
             refresh();
         }
@@ -186,7 +189,7 @@ class CursesTerminal : public Terminal {
 
 }  // namespace
 
-Terminal* open_curses_terminal() {
-    static CursesTerminal* terminal = new CursesTerminal();
+Terminal* open_curses_terminal(const CursesLook& look) {
+    static CursesTerminal* terminal = new CursesTerminal(look);
     return terminal;
 }
