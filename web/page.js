@@ -90,7 +90,7 @@ document.addEventListener('click', (e) => {
 // The bar: what the game or the page says, a refusal staying above
 // whatever the game says later.
 const idleStatus = address.watching
-  ? 'Watching a recording: Space pauses, + faster, - slower, Q stops.'
+  ? 'Watching a recording: Space pauses, . steps, + faster, - slower, Q stops.'
   : 'Play with the keys or by touch; “Keys” lists them.';
 let refusal = null;
 const status = (text) => (statusEl.textContent = text);
@@ -157,7 +157,13 @@ loadGame({
     },
     // The end of a replay says how it ended, a cut or a stop among them.
     drowselReplayOver: (problem, outcome) =>
-      over(problem ? 'The replay stopped: ' + problem : `End of the recording: ${outcome}.`),
+      over(
+        problem
+          ? 'The replay stopped: ' + problem
+          : outcome.startsWith('stopped')
+            ? `Replay ${outcome}.`
+            : `End of the recording: ${outcome}.`,
+      ),
     onAbort: (what) => status('The game stopped: ' + what),
   },
 });
