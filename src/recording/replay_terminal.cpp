@@ -131,12 +131,12 @@ void ReplayTerminal::go_live(const ScreenBuffer& screen) {
     live_->present(screen);
 }
 
-int ReplayTerminal::leading_key() {
+int ReplayTerminal::leading_key(const KeyHint& hint) {
     if (++led_keys_ > LEADING_KEYS_LIMIT) {
         std::fputs("drowsel: the game did not come to its end after its replay\n", stderr);
         std::abort();
     }
-    switch (console_key_hint().wait) {
+    switch (hint.wait) {
         case KeyWait::command: return 'Q';
         case KeyWait::direction: return '5';  // no direction
         default: return KEY_CODE_SPACE;
@@ -163,24 +163,24 @@ void ReplayTerminal::present(const ScreenBuffer& screen) {
 int ReplayTerminal::read_key(const ScreenBuffer& screen, const KeyHint& hint) {
     if (live_ != nullptr) return live_->read_key(screen, hint);
     if (check_due_ && !over_) take_check();
-    if (over_) return leading_key();
+    if (over_) return leading_key(hint);
     shown_ = screen;
     if (check_pending_) {
         upcoming(true);
         compare_check();
     }
     const Record& next = upcoming(true);
-    if (over_) return leading_key();
+    if (over_) return leading_key(hint);
     if (upcoming_status_ == RecordingStatus::writer_gone) {
         std::string left = "the player left at key " + std::to_string(keys_ + 1);
         outcome_ = "cut short: " + left;
         finish("End of the recording: " + left + ".", EXIT_CUT_SHORT);
-        return leading_key();
+        return leading_key(hint);
     }
     if (ends_recording(upcoming_status_)) {
         if (settings_.play_on) {
             go_live(screen);
-            return live_ != nullptr ? live_->read_key(screen, hint) : leading_key();
+            return live_ != nullptr ? live_->read_key(screen, hint) : leading_key(hint);
         }
         outcome_ = "cut short at key " + std::to_string(keys_ + 1);
         finish("End of the recording: " + outcome_ + ".", EXIT_CUT_SHORT);
@@ -193,7 +193,7 @@ int ReplayTerminal::read_key(const ScreenBuffer& screen, const KeyHint& hint) {
     } else if (shown()) {
         inner_.sleep_ms(REPLAY_DEFAULT_PACE_MS);
     }
-    if (over_) return leading_key();
+    if (over_) return leading_key(hint);
     have_upcoming_ = false;
     check_due_ = true;
     ++keys_;

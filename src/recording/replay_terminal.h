@@ -100,7 +100,7 @@ class ReplayTerminal : public Terminal {
     void go_live(const ScreenBuffer& screen);
     // A key for the game once the replay is over, answering what it waits
     // for until it is over too.
-    int leading_key();
+    int leading_key(const KeyHint& hint);
 
     Terminal& inner_;
     RecordingReader& reader_;

@@ -20,8 +20,6 @@ static_assert(DEFAULT_PACE_STEP < PACE_STEPS, "the default pace is one of the pa
 constexpr int KEY_PAUSE = ' ';
 constexpr int KEY_STEP = '.';
 constexpr char PRESS_A_KEY[] = " Press a key.";
-// Every key the watcher is asked for is a replay's own.
-constexpr KeyHint WATCHER{KeyWait::replay};
 
 bool stops(int key) { return key == 'Q' || key == 'q'; }
 
@@ -50,7 +48,7 @@ bool ReplayWatcher::before_key(long keys, const ScreenBuffer& shown) {
     for (bool first = true;; first = false) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
         if (!paused_ && left <= 0 && !first) return true;
-        int key = paused_ ? terminal_.read_key(shown, WATCHER)
+        int key = paused_ ? terminal_.read_key(shown, {KeyWait::paused})
                           : terminal_.read_key_within(shown, left > 0 ? static_cast<int>(left) : 0);
         if (key == -1) return true;  // the pause is over
         if (key == KEY_PAUSE) {
@@ -83,7 +81,7 @@ void ReplayWatcher::ended(const std::string& line, const ScreenBuffer& shown) {
     constexpr std::size_t room = SCREEN_COLS - (sizeof PRESS_A_KEY - 1);
     std::string said = (line.size() <= room ? line : line.substr(0, room)) + PRESS_A_KEY;
     terminal_.show_status_line(said.c_str());
-    terminal_.read_key(shown, WATCHER);
+    terminal_.read_key(shown, {KeyWait::replay_end});
 }
 
 // "Replay: key 13 of 345, 150 ms a key", naming the recording's version

@@ -61,12 +61,12 @@ const KeyHint& console_key_hint() { return key_hint; }
 
 int console_read_key(KeyHint hint) {
     if (buffer.dirty() || buffer.repaint_pending()) console_refresh();
-    key_hint = hint;
     if (active == nullptr) {
         // No game reads a key before a terminal is there to give it.
         std::fputs("drowsel: a key was read before any terminal was installed\n", stderr);
         std::abort();
     }
+    key_hint = hint;
     return active->read_key(buffer, hint);
 }
 

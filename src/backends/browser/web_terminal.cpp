@@ -18,8 +18,8 @@ EM_JS(void, page_show_screen, (const uint32_t* cells, int count), {
 });
 // Waits for a key; with it what the key is for, so that the page offers the
 // touch controls that act there: "title", "command", "more", "direction",
-// "ending", "replay" (a replay's own keys) or "any", and the player's cell
-// (row, column) in play, else -1.
+// "ending", "paused" (a replay's, paused), "end" (a replay's last line) or
+// "any", and the player's cell (row, column) in play, else -1.
 EM_ASYNC_JS(int, page_next_key, (const char* wait, int row, int col), {
     return await Module.drowselNextKey(UTF8ToString(wait), row, col);
 });
@@ -44,6 +44,8 @@ const char* wait_name(KeyWait wait) {
         case KeyWait::direction: return "direction";
         case KeyWait::ending: return "ending";
         case KeyWait::replay: return "replay";
+        case KeyWait::paused: return "paused";
+        case KeyWait::replay_end: return "end";
         case KeyWait::any: break;
     }
     return "any";
