@@ -1,8 +1,8 @@
 # The browser build (Emscripten): the same game code with the browser
 # terminal, linked into a folder of static files, page/, that any static web
 # server can serve. The terminal build's CP932 conversions use iconv, which
-# the browser's C library lacks; their tables are generated here by a small
-# host program from the build machine's iconv.
+# the browser's C library lacks; the browser's (text/table/) use tables
+# generated here by a small host program from the build machine's iconv.
 find_program(DROWSEL_HOST_CXX NAMES c++ g++ clang++)
 if(NOT DROWSEL_HOST_CXX)
   message(FATAL_ERROR "Missing a host C++ compiler for the CP932 tables: install the Debian package 'g++'")
@@ -15,14 +15,13 @@ add_custom_command(
   COMMAND ${DROWSEL_HOST_CXX} -std=c++20 -O1 -I${CMAKE_SOURCE_DIR}/src
           -o ${generated}/cp932_table_gen ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp
   COMMAND ${generated}/cp932_table_gen ${generated}/cp932_table.cpp
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp ${CMAKE_SOURCE_DIR}/src/backends/browser/cp932_table.h
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/cp932_table.cpp ${CMAKE_SOURCE_DIR}/src/text/table/cp932_table.h
   COMMENT "Generating the CP932 tables from the host's iconv"
   VERBATIM)
 
-# The game's folders, the recordings (without the files on disk, which the
-# page has none of), the browser backend and its program.
+# The game's folders, the browser backend and its program.
 set(web_globs)
-foreach(dir game world creatures screen text backends/browser)
+foreach(dir game world creatures screen text text/table backends/browser)
   list(APPEND web_globs src/${dir}/*.cpp)
 endforeach()
 file(GLOB web_sources CONFIGURE_DEPENDS ${web_globs})
@@ -30,10 +29,13 @@ file(GLOB web_sources CONFIGURE_DEPENDS ${web_globs})
 # the benchmarks; the page never runs them.
 list(REMOVE_ITEM web_sources ${CMAKE_SOURCE_DIR}/src/game/invariants.cpp)
 
+# The recordings whole: recording/ holds no file on disk and no renderer.
+file(GLOB web_recording_sources CONFIGURE_DEPENDS src/recording/*.cpp)
+
 set(page ${CMAKE_BINARY_DIR}/page)
 add_executable(drowsel_web
   ${web_sources}
-  src/recording/recording.cpp src/recording/recording_terminal.cpp src/recording/replay_terminal.cpp
+  ${web_recording_sources}
   src/programs/web_main.cpp
   ${generated}/cp932_table.cpp)
 target_include_directories(drowsel_web PRIVATE src ${generated})
@@ -56,8 +58,8 @@ set_property(TARGET drowsel_web PROPERTY CXX_LINKER_LAUNCHER
   ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 
 # The page's own files beside the program.
-set(page_files index.html page.js bridge.js keys.js layout.js message.js palette.js reading.js recordings.js runs.js screen.js
-  touch.js offline.js style.css manifest.webmanifest)
+set(page_files index.html page.js bridge.js keys.js kept.js layout.js message.js palette.js reading.js recordings.js
+  runs.js screen.js touch.js offline.js style.css manifest.webmanifest)
 foreach(file ${page_files})
   configure_file(web/${file} ${page}/${file} COPYONLY)
 endforeach()

@@ -5,12 +5,12 @@
 #include <deque>
 
 #include "backends/headless/headless_terminal.h"
-#include "creatures/archmage.h"
 #include "creatures/monsters.h"
 #include "game/invariants.h"
 #include "game/program.h"
 #include "game/random.h"
 #include "game/state.h"
+#include "game/tally.h"
 #include "game/turn.h"
 #include "screen/console.h"
 #include "screen/messages.h"
@@ -165,7 +165,7 @@ void begin_game() {
     regenerate_terrain(1);
     game.run_state = RUN_PLAYING;
     last_message[0] = '\0';
-    post_format("%s", sjis("まだ夢が続いている　という感覚"));
+    post_message(sjis("まだ夢が続いている　という感覚"), COLOUR_WHITE);
     char word[100] = {};
     std::snprintf(word, sizeof word, "%s", sjis("じゅんれつとし"));
     kanji_syaffuru(word);
@@ -222,7 +222,7 @@ FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(
     }
     outcome.keys_read = terminal.keys_read;
     outcome.game_over = game.run_state == RUN_OVER;
-    outcome.won = outcome.game_over && archmage_hp <= 0;
+    outcome.won = outcome.game_over && run_tally.won;
     // However the game ended, the monster list must still be whole.
     if (outcome.broken.empty()) outcome.broken = broken_monster_list_rule();
     reset_to_program_start();

@@ -15,6 +15,11 @@ PLATFORM = [
     (re.compile(r"^emscripten(\.h$|/)"), ("backends/browser/", "programs/web_main.cpp"), "Emscripten"),
     (re.compile(r"^(termios\.h|csignal|signal\.h|sys/ioctl\.h)$"), ("backends/", "programs/"),
      "POSIX terminal or signal"),
+    (re.compile(r"^iconv\.h$"), ("text/iconv/",), "iconv"),
+    # Files on disk are the terminal program's (and its backends'): the game
+    # and recording/ take bytes from wherever a program keeps them.
+    (re.compile(r"^(fcntl\.h|unistd\.h|dirent\.h|sys/(stat|file|types|mman)\.h)$"), ("backends/", "programs/"),
+     "POSIX file"),
 ]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 

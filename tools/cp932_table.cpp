@@ -2,7 +2,7 @@
 // the browser build, taken from this machine's iconv (glibc's CP932), so the
 // page shows and encodes every character exactly as the terminal build does.
 // Built and run on the build machine while the page is compiled.
-#include "backends/browser/cp932_table.h"
+#include "text/table/cp932_table.h"
 
 #include <iconv.h>
 
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fprintf(out, "// Generated at build time from the build machine's iconv (CP932).\n");
-    std::fprintf(out, "#include \"backends/browser/cp932_table.h\"\n\n");
+    std::fprintf(out, "#include \"text/table/cp932_table.h\"\n\n");
 
     std::fprintf(out, "const uint16_t CP932_SINGLE[256] = {");
     for (unsigned byte = 0; byte < 256; ++byte) {

@@ -41,6 +41,8 @@ const page = {
   won: false,
   firstScreenAt: null, // performance.now() of the first screen drawn
   recording: '', // the recording of the run played so far
+  resuming: null, // the kept recording of a run being resumed
+  lang: null, // the language the game shows its texts in
   onShow: null, // called after each screen is drawn
   latencies: [], // ms from a key press to the screen drawn after it, the last keys'
   frameLatencies: [], // ms from a key press to the frame that shows it, the last keys'
@@ -106,7 +108,7 @@ document.addEventListener('click', (e) => {
 // The bar: what the game or the page says, a refusal staying above
 // whatever the game says later.
 const idleStatus = address.watching
-  ? 'Watching a recording: Space pauses, + faster, - slower, Q stops.'
+  ? 'Watching a recording: Space pauses, . steps, + faster, - slower, Q stops.'
   : 'Play with the keys or by touch; “Keys” lists them.';
 let refusal = null;
 const status = (text) => (statusEl.textContent = text);
@@ -119,7 +121,7 @@ function over(text, ended = true) {
 const refuse = (text) => over((refusal = text), false);
 
 const runs = startRuns(page, address, newGame);
-const replayText = startRecordings(page, address, { mayLeave: runs.mayLeave, refuse, status });
+const recordings = startRecordings(page, address, { mayLeave: runs.mayLeave, refuse, status, newGame });
 if (refusal === null) status(idleStatus);
 startTouch(page);
 
@@ -154,17 +156,36 @@ loadGame({
     },
     drowselSeed: runs.showSeed, // the seed of the world being played
     // The language the game shows its texts in.
-    drowselLanguage(lang) {
-      runs.showLanguage(lang);
-      reading.language(lang);
+    drowselLanguage(name) {
+      page.lang = name;
+      runs.showLanguage(name);
+      reading.language(name);
     },
     drowselDescribed: reading.described, // what surrounds the player, in words
-    drowselReplayText: replayText,
+    drowselReplayText: recordings.recording,
+    drowselRecorded() {
+      recordings.kept?.write(page.recording, page.seed, page.lang);
+      recordings.hideOffer();
+    },
+    // A run that cannot be resumed; one already over is kept as over.
+    drowselResumeRefused(problem, outcome) {
+      if (outcome === 'victory' || outcome === 'quit') recordings.kept?.finish(outcome, page.resuming);
+      over('This run cannot be resumed: ' + problem);
+    },
     drowselOver(won) {
       page.won = won;
+      recordings.kept?.finish(won ? 'victory' : 'quit', page.recording);
       over(won ? 'The archmage is slain: the game is over.' : 'You quit: the game is over.');
     },
-    drowselReplayOver: (problem) => over(problem ? 'The replay stopped: ' + problem : 'End of the recording.'),
+    // The end of a replay says how it ended, a cut or a stop among them.
+    drowselReplayOver: (problem, outcome) =>
+      over(
+        problem
+          ? 'The replay stopped: ' + problem
+          : outcome.startsWith('stopped')
+            ? `Replay ${outcome}.`
+            : `End of the recording: ${outcome}.`,
+      ),
     onAbort: (what) => status('The game stopped: ' + what),
   },
 });

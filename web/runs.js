@@ -40,7 +40,7 @@ export function startRuns(page, address, newGame) {
 
   // Leaving a run in progress asks first.
   const mayLeave = () =>
-    !page.inProgress() || window.confirm('Leave the game in progress? It cannot be taken up again.');
+    !page.inProgress() || window.confirm('Leave the game in progress? It is kept: the page offers to resume it.');
   window.addEventListener('beforeunload', (e) => {
     if (!page.inProgress()) return;
     e.preventDefault();
@@ -64,6 +64,7 @@ export function startRuns(page, address, newGame) {
       if (!mayLeave()) return;
       page.over = true; // the run is left by choice
       const next = new URLSearchParams(address.params);
+      next.delete('resume'); // a new game of the seed being played
       next.set('lang', button.lang);
       if (!address.watching && page.seed !== null) next.set('seed', page.seed);
       go(next);

@@ -15,10 +15,12 @@ const BUTTONS = [
   { id: 'touch-read', key: ' ', waits: ['command'] },
   { id: 'touch-shift', key: 'd', waits: ['command'] },
   { id: 'touch-quit', key: 'Q', waits: ['command'], confirm: 'Quit this game? The game ends at once.' },
-  { id: 'touch-pause', key: ' ', waits: ['replay'] },
-  { id: 'touch-faster', key: '+', waits: ['replay'] },
-  { id: 'touch-slower', key: '-', waits: ['replay'] },
-  { id: 'touch-stop', key: 'Q', waits: ['replay'] },
+  // A replay's: "replay" while it plays, "paused", none at its end line.
+  { id: 'touch-pause', key: ' ', waits: ['replay', 'paused'] },
+  { id: 'touch-step', key: '.', waits: ['paused'] },
+  { id: 'touch-faster', key: '+', waits: ['replay', 'paused'] },
+  { id: 'touch-slower', key: '-', waits: ['replay', 'paused'] },
+  { id: 'touch-stop', key: 'Q', waits: ['replay', 'paused'] },
 ];
 
 const HINTS = {
@@ -27,6 +29,8 @@ const HINTS = {
   ending: 'Tap for the next page.',
   direction: 'Tap toward the direction, or on yourself for none.',
   command: 'Tap beside you to step or strike that way.',
+  paused: 'Paused: “Step” plays one key.',
+  end: 'Tap to close the replay.',
 };
 
 // `page` is the page's surface (keyWait, cell, type, over, watching).
@@ -35,6 +39,9 @@ export function startTouch(page) {
     b.button = document.getElementById(b.id);
     b.button.addEventListener('click', (e) => {
       e.stopPropagation();
+      // Pressed by pointer or touch, it gives the keys back to the game, so
+      // that Space is the game's again rather than this button's.
+      if (e.detail > 0) b.button.blur();
       if (!b.waits.includes(page.keyWait.wait)) return;
       if (b.confirm && !window.confirm(b.confirm)) return;
       page.type(code(b.key), e.timeStamp);
@@ -44,6 +51,7 @@ export function startTouch(page) {
   const hint = document.getElementById('touch-hint');
   function showControls(wait) {
     for (const b of BUTTONS) b.button.hidden = !b.waits.includes(wait.wait);
+    BUTTONS[4].button.textContent = wait.wait === 'paused' ? 'Go on' : 'Pause';
     hint.textContent = HINTS[wait.wait] || '';
   }
   page.onKeyWait = showControls;
@@ -54,7 +62,7 @@ export function startTouch(page) {
   // cell holding the tap; none (or "5" at the prompt) on the cell itself.
   function keyForTap(x, y) {
     const wait = page.keyWait;
-    if (wait.wait === 'title' || wait.wait === 'more' || wait.wait === 'ending') return code(' ');
+    if (['title', 'more', 'ending', 'end'].includes(wait.wait)) return code(' ');
     if ((wait.wait !== 'command' && wait.wait !== 'direction') || wait.row < 0) return null;
     const box = page.cell(wait.row, wait.col).getBoundingClientRect();
     if (x >= box.left && x < box.right && y >= box.top && y < box.bottom) {
@@ -66,9 +74,9 @@ export function startTouch(page) {
 
   // Taps anywhere but on the page's own controls and its help: a touch as
   // soon as the finger is lifted (its click, which comes later, cancelled),
-  // a mouse by its click.
+  // a mouse by its click. A replay takes a tap only at its end line.
   function tap(e, x, y) {
-    if (page.over || page.watching) return false;
+    if (page.over || (page.watching && page.keyWait.wait !== 'end')) return false;
     if (e.target instanceof Element && e.target.closest('button, label, input, a, #help, #bar')) return false;
     const onStage = e.target instanceof Element && e.target.closest('#stage');
     if (!onStage && (page.keyWait.wait === 'command' || page.keyWait.wait === 'direction')) return true;

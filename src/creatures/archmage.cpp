@@ -3,6 +3,7 @@
 #include "creatures/monsters.h"
 #include "game/random.h"
 #include "game/state.h"
+#include "game/tally.h"
 #include "game/turn.h"
 #include "screen/colours.h"
 #include "screen/console.h"
@@ -91,6 +92,7 @@ void chase(Creature* c) {
 
 void defeat(Creature* c) {
     archmage_hp = 0;
+    run_tally.won = true;
     scorch_area(c);
     c->kind = KIND_DEAD;
     clear_monsters();

@@ -21,9 +21,9 @@ namespace {
 constexpr int PLAYER_ENERGY_PER_TURN = 50;
 
 void play_intro() {
-    post_format("%s", shown_text(GameText::intro_waking));
-    post_format("%s", shown_text(GameText::intro_dream_goes_on));
-    post_format("%s", shown_text(GameText::intro_asleep_in_a_dream));
+    post_message(shown_text(GameText::intro_waking), COLOUR_WHITE);
+    post_message(shown_text(GameText::intro_dream_goes_on), COLOUR_WHITE);
+    post_message(shown_text(GameText::intro_asleep_in_a_dream), COLOUR_WHITE);
     post_message(shown_text(GameText::intro_mic_test), COLOUR_YELLOW);
     // The word is shuffled in Japanese whatever the language, so that both
     // make the same draws; English shows the shuffle in romaji.
@@ -83,7 +83,7 @@ int run_turn() {
     game.energy += PLAYER_ENERGY_PER_TURN;
     purge_dead_monsters();
     console_refresh();
-    if (random_below(16) == 0) reroll_terrain_kind(random_below(PALETTE_SIZE));
+    if (random_below(16) == 0) reroll_terrain_kind(random_below(TERRAIN_PALETTE_SIZE));
 
     while (game.energy >= ACTION_COST) {
         player_command();

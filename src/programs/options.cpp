@@ -2,11 +2,13 @@
 
 #include <getopt.h>
 
+#include <set>
+
 namespace {
 
 enum Option { OPTION_SEED = 1000, OPTION_RECORD, OPTION_REPLAY, OPTION_LANG, OPTION_VERSION };
 // The options that check, follow or share a recording.
-enum RunOption { OPTION_FOLLOW = 1100, OPTION_VERIFY, OPTION_EXPORT_CAST };
+enum RunOption { OPTION_FOLLOW = 1100, OPTION_VERIFY, OPTION_EXPORT_CAST, OPTION_NO_RECORD, OPTION_RESUME };
 // The options of how the screen is shown.
 enum LookOption { OPTION_PALETTE = 1200, OPTION_READER };
 
@@ -22,6 +24,8 @@ const option LONG_OPTIONS[] = {
     {"export-cast", required_argument, nullptr, OPTION_EXPORT_CAST},
     {"palette", required_argument, nullptr, OPTION_PALETTE},
     {"reader", no_argument, nullptr, OPTION_READER},
+    {"no-record", no_argument, nullptr, OPTION_NO_RECORD},
+    {"resume", optional_argument, nullptr, OPTION_RESUME},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -43,16 +47,24 @@ bool parse_seed(const char* text, uint32_t& seed) {
 OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& options, std::string& problem) {
     bool help = false;
     bool version = false;
+    std::set<int> given;
     opterr = 0;  // the messages are ours
     optind = 0;  // start afresh, whatever was parsed before
     optopt = 0;
     for (;;) {
-        int choice = getopt_long(argc, argv, ":h", LONG_OPTIONS, nullptr);
+        int index = -1;
+        int choice = getopt_long(argc, argv, ":h", LONG_OPTIONS, &index);
         if (choice == -1) break;
         // The last word read, without any "=value": the option at fault.
         std::string word = argv[optind - 1];
         word = word.substr(0, word.find('='));
         bool long_word = word.rfind("--", 0) == 0;
+        // The option's own name, however it was written (-h, --rec, ...).
+        std::string name = choice == 'h' ? "--help" : index >= 0 ? std::string("--") + LONG_OPTIONS[index].name : word;
+        if (choice != ':' && choice != '?' && !given.insert(choice).second) {
+            problem = name + " is given twice";
+            return OptionsOutcome::error;
+        }
         switch (choice) {
             case OPTION_SEED:
                 options.seed_given = true;
@@ -61,22 +73,28 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                     return OptionsOutcome::error;
                 }
                 break;
+            case OPTION_FOLLOW: options.follow = true; break;
+            case OPTION_NO_RECORD: options.no_record = true; break;
             case OPTION_RECORD:
             case OPTION_REPLAY:
-                if (*optarg == '\0') {
-                    problem = std::string(choice == OPTION_RECORD ? "--record" : "--replay") + " needs a file name";
-                    return OptionsOutcome::error;
-                }
-                (choice == OPTION_RECORD ? options.record_path : options.replay_path) = optarg;
-                break;
-            case OPTION_FOLLOW: options.follow = true; break;
             case OPTION_VERIFY:
             case OPTION_EXPORT_CAST:
                 if (*optarg == '\0') {
-                    problem = word + " needs a file name";
+                    problem = name + " needs a file name";
                     return OptionsOutcome::error;
                 }
-                (choice == OPTION_VERIFY ? options.verify_path : options.cast_path) = optarg;
+                (choice == OPTION_RECORD   ? options.record_path
+                 : choice == OPTION_REPLAY ? options.replay_path
+                 : choice == OPTION_VERIFY ? options.verify_path
+                                           : options.cast_path) = optarg;
+                break;
+            case OPTION_RESUME:
+                options.resume = true;
+                if (optarg != nullptr && *optarg == '\0') {
+                    problem = "--resume needs a file name after its '='";
+                    return OptionsOutcome::error;
+                }
+                if (optarg != nullptr) options.resume_path = optarg;
                 break;
             case OPTION_LANG:
                 options.language_given = true;
@@ -104,16 +122,37 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 return OptionsOutcome::error;
         }
     }
-    // --export-cast OUT FILE: the one word left over is the recording.
+    // --export-cast OUT FILE: the one word left over is the recording;
+    // --resume FILE: the run to resume.
     if (!options.cast_path.empty() && optind < argc) options.cast_recording = argv[optind++];
+    if (options.resume && options.resume_path.empty() && optind < argc) {
+        options.resume_path = argv[optind++];
+        if (options.resume_path.empty()) {
+            problem = "--resume needs a file name";
+            return OptionsOutcome::error;
+        }
+    }
     if (optind < argc) {
         problem = "unexpected argument '" + std::string(argv[optind]) + "'";
         return OptionsOutcome::error;
     }
     if (help) return OptionsOutcome::help;
     if (version) return OptionsOutcome::version;
+    if (!options.verify_path.empty() && given.size() > 1) {
+        problem = "--verify goes alone: the recording holds everything it needs";
+        return OptionsOutcome::error;
+    }
+    if (options.resume && given.size() - given.count(OPTION_PALETTE) - given.count(OPTION_READER) > 1) {
+        problem = "--resume goes alone (but for --palette and --reader): the run holds its seed and its language";
+        return OptionsOutcome::error;
+    }
     if (!options.replay_path.empty() && !options.record_path.empty()) {
         problem = "--record and --replay cannot be used together";
+        return OptionsOutcome::error;
+    }
+    if (options.no_record && (!options.record_path.empty() || !options.replay_path.empty())) {
+        problem = std::string("--no-record cannot be used with ") +
+                  (options.record_path.empty() ? "--replay: a replay records nothing" : "--record");
         return OptionsOutcome::error;
     }
     if (!options.replay_path.empty() && options.seed_given) {
@@ -128,40 +167,44 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
         problem = "--export-cast needs the cast to write and the recording: --export-cast OUT FILE";
         return OptionsOutcome::error;
     }
-    bool checking = !options.verify_path.empty() || !options.cast_path.empty();
-    if (checking && (!options.verify_path.empty() + !options.cast_path.empty() + !options.replay_path.empty() +
-                         !options.record_path.empty() + options.seed_given + options.follow >
-                     1)) {
-        problem = std::string(options.verify_path.empty() ? "--export-cast" : "--verify") +
-                  " goes alone: the recording holds everything it needs";
+    if (!options.cast_path.empty() && given.size() - options.language_given > 1) {
+        problem = "--export-cast goes alone (but for --lang): the recording holds everything it needs";
         return OptionsOutcome::error;
     }
     return OptionsOutcome::play;
 }
 
 const char* usage_text() {
-    return "Usage: drowsel [--seed N] [--lang ja|en] [--record FILE | --replay FILE [--follow]]\n"
+    return "Usage: drowsel [--seed N] [--lang ja|en] [--record FILE | --no-record]\n"
            "              [--palette NAME] [--reader]\n"
+           "       drowsel [--lang ja|en] --replay FILE [--follow]\n"
+           "       drowsel --resume [FILE] [--palette NAME] [--reader]\n"
            "       drowsel --verify FILE | [--lang ja|en] --export-cast OUT FILE\n"
            "Drowsel (Skarnwold Gaiden), a small roguelike for an 80x23 terminal.\n"
-           "With no options the game is seeded from the clock and writes no files.\n"
+           "With no options the game is seeded from the clock and its run is kept in\n"
+           "$XDG_STATE_HOME/drowsel/ (else ~/.local/state/drowsel/), one file a run.\n"
            "\n"
            "  --seed N        seed the game with N (0 to 4294967295) instead of the clock\n"
            "  --lang ja|en    show the texts of play in Japanese (ja, the default) or\n"
            "                  in English (en); the game itself is the same in both\n"
            "  --record FILE   write the run to FILE, key by key, as it is played;\n"
            "                  FILE must not exist yet\n"
+           "  --no-record     play without keeping the run anywhere\n"
            "  --replay FILE   show the run recorded in FILE, in the language it was\n"
            "                  played in unless --lang says otherwise; while it plays, Space\n"
            "                  pauses and goes on, . steps one key, + and - change\n"
            "                  the pace, Q (or q) stops\n"
            "  --follow        with --replay: watch a run while it is recorded, waiting\n"
-           "                  for more keys at the end of the file (FILE may be a FIFO)\n"
+           "                  for more keys at the end of the file (FILE may be a FIFO,\n"
+           "                  or not exist yet); it ends when the player leaves\n"
+           "  --resume [FILE] go on with the unfinished run recorded in FILE (by default the\n"
+           "                  newest in the state folder), from the screen it was left at,\n"
+           "                  recording on into the same file\n"
            "  --verify FILE   replay FILE without a screen, as fast as it goes, and print\n"
            "                  one line: seed, keys, turns, dreams, kills, how it ended\n"
            "  --export-cast OUT FILE\n"
            "                  write the run recorded in FILE as an asciicast v2 file OUT\n"
-           "                  (OUT must not exist yet)\n"
+           "                  (OUT must not exist yet; - writes to standard output)\n"
            "  --palette NAME  show the colours as default (the game's own), contrast\n"
            "                  (every colour bright on black) or colourblind (safe for\n"
            "                  red-green colour blindness)\n"

@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the play program. With no arguments the game is
-// seeded from the clock and writes no files, as it always was.
+// seeded from the clock and keeps its run in the state folder.
 #include <cstdint>
 #include <string>
 
@@ -11,11 +11,14 @@ struct ProgramOptions {
     bool seed_given = false;
     uint32_t seed = 0;           // --seed N
     std::string record_path;     // --record FILE, empty without
+    bool no_record = false;      // --no-record
     std::string replay_path;     // --replay FILE, empty without
     bool follow = false;         // --follow, with --replay
     std::string verify_path;     // --verify FILE
-    std::string cast_path;       // --export-cast OUT FILE: OUT
+    std::string cast_path;       // --export-cast OUT FILE: OUT ("-": standard output)
     std::string cast_recording;  // and FILE
+    bool resume = false;         // --resume [FILE]
+    std::string resume_path;     // its FILE; empty for the newest unfinished run
     bool language_given = false;
     Language language = Language::japanese;  // --lang ja|en
     // How the screen is shown; the game, its draws and its recordings are

@@ -1,25 +1,21 @@
 // The browser program: the game on the page's terminal, always recorded in
-// memory so that the page can offer the run's recording; or, when the page
-// was opened with a recording (from a file or a link), that recording
-// replayed with the same replay as the terminal build's.
+// memory so that the page can offer the run's recording and keep it; or,
+// when the page was opened with a recording (from a file or a link), that
+// recording replayed with the same replay as the terminal build's; or a run
+// the page kept, taken up again where its keys run out.
 // The page reads its address: it may fix the seed and the language of the
 // texts (a replay is otherwise shown in the language its recording names).
 // When the game is over the page is told whether the archmage was slain.
 #include <emscripten.h>
 
 #include <ctime>
+#include <optional>
 #include <string>
 
-#include "backends/browser/cp932_table.h"
 #include "backends/browser/web_terminal.h"
-#include "creatures/archmage.h"
-#include "game/program.h"
-#include "game/random.h"
 #include "game/version.h"
 #include "recording/recording.h"
-#include "recording/recording_terminal.h"
-#include "recording/replay_terminal.h"
-#include "screen/console.h"
+#include "recording/runs.h"
 #include "screen/describe.h"
 #include "screen/exit_status.h"
 #include "text/encoding.h"
@@ -33,7 +29,7 @@ EM_JS(double, page_seed, (), { return Module.drowselGivenSeed(); });
 EM_JS(void, page_show_seed, (double seed), { Module.drowselSeed(seed); });
 // The name of the language the page was given ("ja" or "en"), or "" for none.
 EM_JS(void, page_language_name, (char* into, int size), {
-    stringToUTF8(Module.drowselGivenLanguage() || '', into, size);
+    stringToUTF8(Module.drowselGivenLanguage(), into, size);
 });
 EM_JS(void, page_shown_language, (const char* name), { Module.drowselLanguage(UTF8ToString(name)); });
 // The length of the recording the page was opened with, -1 without one;
@@ -49,8 +45,22 @@ EM_JS(void, page_replay_copy, (char* into), {
 EM_JS(void, page_record, (const char* bytes, int length), {
     Module.drowselRecord(String.fromCharCode.apply(null, HEAPU8.subarray(bytes, bytes + length)));
 });
+// Whether the recording is a kept run to resume rather than one to watch.
+EM_JS(int, page_resuming, (), { return Module.drowselResuming() ? 1 : 0; });
+// A resumed run goes on recording after the kept run's first `whole_bytes`
+// bytes (its whole lines), the last given its line end if it had none.
+EM_JS(void, page_resume_at, (double whole_bytes, int line_ended), {
+    Module.drowselResumeAt(whole_bytes, line_ended != 0);
+});
+EM_JS(void, page_resume_refused, (const char* problem, const char* outcome), {
+    Module.drowselResumeRefused(UTF8ToString(problem), UTF8ToString(outcome));
+});
 EM_JS(void, page_game_over, (int won), { Module.drowselOver(won != 0); });
-EM_JS(void, page_replay_over, (const char* problem), { Module.drowselReplayOver(UTF8ToString(problem)); });
+// The replay is over: why it stopped ("" when it did not stop on a
+// problem) and how it ended in a few words.
+EM_JS(void, page_replay_over, (const char* problem, const char* outcome), {
+    Module.drowselReplayOver(UTF8ToString(problem), UTF8ToString(outcome));
+});
 // What surrounds the player in words, for the page to say.
 EM_JS(void, page_described, (const char* utf8), { Module.drowselDescribed(UTF8ToString(utf8)); });
 // Never resolves: the program stays where it is, its screen on the page.
@@ -66,48 +76,61 @@ bool page_language(Language& language) {
     return parse_language_name(name, language);
 }
 
+void record_to_page(const std::string& bytes) { page_record(bytes.data(), static_cast<int>(bytes.size())); }
+
 void play(Terminal& terminal) {
     double seed = page_seed();
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            seed >= 0 ? static_cast<uint32_t>(seed) : static_cast<uint32_t>(std::time(nullptr))};
     Language language = Language::japanese;
-    if (page_language(language) && language == Language::english) {
-        set_shown_language(Language::english);
-        header.language = language_name(Language::english);
-    }
-    page_shown_language(language_name(shown_language()));
-    random_fix_seed(header.seed);
+    if (page_language(language) && language == Language::english) header.language = language_name(language);
+    page_shown_language(language_name(recorded_language(header.language)));
     page_show_seed(header.seed);
-    auto record = [](const std::string& bytes) { page_record(bytes.data(), static_cast<int>(bytes.size())); };
-    record(encode_header(header));
-    RecordingTerminal recorder(terminal, record);
-    install_terminal(&recorder);
-    program_entry();
-    page_game_over(archmage_hp == 0);
+    record_to_page(encode_header(header));
+    RunResult run = record_run(terminal, header, record_to_page);
+    page_game_over(run.tally.won);
 }
 
-void replay(Terminal& page_terminal, std::string bytes) {
+void replay(Terminal& terminal, const std::string& bytes) {
     RecordingReader reader(memory_source(bytes));
     RecordingHeader header;
     RecordingStatus status = reader.read_header(header);
     if (status != RecordingStatus::ok) {
-        page_replay_over(recording_problem_text(status, header).c_str());
+        page_replay_over(recording_problem_text(status, header).c_str(), "");
         return;
     }
-    Language language = Language::japanese;
-    if (!page_language(language)) language = recorded_language(header.language);
-    set_shown_language(language);
-    page_shown_language(language_name(language));
-    random_fix_seed(header.seed);
-    ReplayTerminal* replayer = nullptr;
-    ReplayTerminal terminal(page_terminal, reader, header, [&](int) {
-        page_replay_over(replayer->problem().c_str());
-        page_stay();
-        __builtin_unreachable();
+    std::optional<Language> language;
+    if (Language given; page_language(given)) language = given;
+    page_shown_language(language_name(language ? *language : recorded_language(header.language)));
+    page_show_seed(header.seed);
+    RunResult run = replay_run(terminal, reader, header, language, count_recorded_keys(memory_source(bytes)));
+    page_replay_over(run.problem.c_str(), run.outcome.c_str());
+    page_stay();
+}
+
+// The kept run's keys replayed unseen, then the game goes on from the
+// screen the player left, recording on into the same kept run.
+void resume(Terminal& terminal, const std::string& bytes) {
+    RecordingReader reader(memory_source(bytes));
+    RecordingHeader header;
+    RecordingStatus status = reader.read_header(header);
+    if (status != RecordingStatus::ok) {
+        page_resume_refused(recording_problem_text(status, header).c_str(), "");
+        return;
+    }
+    page_shown_language(language_name(recorded_language(header.language)));
+    page_show_seed(header.seed);
+    RunResult run = resume_run(reader, header, [&](const ResumePoint& point, RunGoingOn& going_on, std::string&) {
+        page_resume_at(static_cast<double>(point.whole_bytes), point.last_line_ended);
+        going_on.terminal = &terminal;
+        going_on.sink = record_to_page;
+        return true;
     });
-    replayer = &terminal;
-    install_terminal(replayer);
-    program_entry();
+    if (run.status == EXIT_RECORDING_PROBLEM) {
+        page_resume_refused(run.problem.c_str(), run.outcome.c_str());
+        page_stay();
+    }
+    page_game_over(run.tally.won);
 }
 
 // The UTF-8 form of a text in the shown language (CP932, or ASCII).
@@ -116,18 +139,10 @@ std::string utf8_text(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         auto byte = static_cast<unsigned char>(text[i]);
         auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
-        unsigned code = starts_cp932_pair(byte, next) ? cp932_double_to_unicode(byte, text[++i]) : CP932_SINGLE[byte];
-        code = code != 0 ? code : '?';
-        if (code < 0x80) {
-            utf8 += static_cast<char>(code);
-        } else if (code < 0x800) {
-            utf8 += static_cast<char>(0xC0 | code >> 6);
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xE0 | code >> 12);
-            utf8 += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        bool pair = starts_cp932_pair(byte, next);
+        char32_t code = pair ? cp932_pair_to_unicode(byte, next) : cp932_byte_to_unicode(byte);
+        if (pair) ++i;
+        append_utf8(utf8, code != 0 ? code : U'?');
     }
     return utf8;
 }
@@ -148,6 +163,9 @@ int main() {
     }
     std::string bytes(static_cast<size_t>(length), '\0');
     page_replay_copy(bytes.data());
-    replay(terminal, std::move(bytes));
+    if (page_resuming())
+        resume(terminal, bytes);
+    else
+        replay(terminal, bytes);
     return EXIT_DONE;
 }

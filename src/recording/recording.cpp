@@ -13,17 +13,18 @@ constexpr std::size_t READ_CHUNK = 4096;
 
 enum class Line { whole, incomplete, too_long };
 
-// The line that starts `bytes`, without its "\n"; `used` counts the "\n".
-// A line longer than `max` is cut there.
+// The line that starts `bytes`, without its "\n" (or "\r\n"); `used`
+// counts the line end. A line longer than `max` is cut there.
 Line first_line(std::string_view bytes, std::size_t max, std::string_view& line, std::size_t& used) {
-    std::size_t end = bytes.substr(0, max + 1).find('\n');
+    std::size_t end = bytes.substr(0, max + 2).find('\n');
     if (end == std::string_view::npos) {
         line = bytes.substr(0, max);
-        return bytes.size() > max ? Line::too_long : Line::incomplete;
+        return bytes.size() > max + 1 || (bytes.size() > max && bytes[max] != '\r') ? Line::too_long : Line::incomplete;
     }
-    line = bytes.substr(0, end);
     used = end + 1;
-    return Line::whole;
+    if (end > 0 && bytes[end - 1] == '\r') --end;
+    line = bytes.substr(0, end);
+    return end > max ? Line::too_long : Line::whole;
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -107,13 +108,21 @@ std::string encode_end_record(uint32_t check) {
 
 RecordingStatus decode_header(std::string_view bytes, bool complete, RecordingHeader& header, std::size_t& used) {
     if (bytes.empty()) return complete ? RecordingStatus::empty : RecordingStatus::need_more;
+    // A byte-order mark, as some editors save text, is no part of the name.
+    std::size_t taken = 0;
+    const std::string_view mark = "\xEF\xBB\xBF";
+    if (bytes.substr(0, mark.size()) == mark.substr(0, bytes.size() < mark.size() ? bytes.size() : mark.size())) {
+        if (bytes.size() < mark.size()) return complete ? RecordingStatus::not_a_recording : RecordingStatus::need_more;
+        bytes.remove_prefix(mark.size());
+        taken = mark.size();
+        if (bytes.empty()) return complete ? RecordingStatus::not_a_recording : RecordingStatus::need_more;
+    }
     // The name comes first, so that any other file is refused at once.
     const std::string magic = std::string(RECORDING_FORMAT_NAME) + " ";
     std::size_t compared = bytes.size() < magic.size() ? bytes.size() : magic.size();
     if (bytes.substr(0, compared) != std::string_view(magic).substr(0, compared))
         return RecordingStatus::not_a_recording;
 
-    std::size_t taken = 0;
     std::string_view value;
     RecordingStatus status = header_line(bytes, complete, RECORDING_FORMAT_NAME, value, taken);
     if (status != RecordingStatus::ok) return status;
@@ -161,9 +170,17 @@ RecordingStatus decode_record(std::string_view bytes, bool complete, Record& rec
             RecordingStatus status = parse_record_line(line, record);
             return status == RecordingStatus::ok ? RecordingStatus::bad_check_value : status;
         }
-        case Line::incomplete:
+        case Line::incomplete: {
             if (!complete) return RecordingStatus::need_more;
+            // The last line, whole but for its line end, is that line.
+            std::string_view whole = line;
+            if (whole.back() == '\r') whole.remove_suffix(1);
+            if (parse_record_line(whole, record) == RecordingStatus::ok) {
+                used = bytes.size();
+                return RecordingStatus::ok;
+            }
             return line[0] == 'k' || line[0] == 'e' ? RecordingStatus::cut_in_record : RecordingStatus::unknown_record;
+        }
     }
     return RecordingStatus::unknown_record;
 }
@@ -188,6 +205,9 @@ std::string recording_problem_text(RecordingStatus status, const RecordingHeader
         case RecordingStatus::after_the_end: return damaged + " (keys after the end of the game)";
         case RecordingStatus::check_mismatch: return damaged + " (the replayed game differs from the recorded one)";
         case RecordingStatus::unreadable: return "the recording could not be read";
+        case RecordingStatus::writer_gone: return "the player left";
+        case RecordingStatus::file_truncated: return "the recording was truncated while it was followed";
+        case RecordingStatus::file_replaced: return "the recording was replaced or deleted while it was followed";
     }
     return damaged;
 }
@@ -198,15 +218,22 @@ RecordingStatus RecordingReader::take(Decode decode) {
         std::size_t used = 0;
         std::string_view rest = std::string_view(buffer_).substr(start_);
         RecordingStatus status = decode(rest, complete_, used);
-        if (status == RecordingStatus::ok) start_ += used;
+        if (status == RecordingStatus::ok) {
+            start_ += used;
+            last_line_ended_ = buffer_[start_ - 1] == '\n';
+        }
         if (status != RecordingStatus::need_more) return status;
         buffer_.erase(0, start_);
+        erased_ += start_;
         start_ = 0;
         std::size_t had = buffer_.size();
         buffer_.resize(had + READ_CHUNK);
         long got = source_(buffer_.data() + had, READ_CHUNK);
         buffer_.resize(had + (got > 0 ? static_cast<std::size_t>(got) : 0));
         if (got == RECORDING_NOTHING_YET) return RecordingStatus::need_more;
+        if (got == RECORDING_WRITER_GONE) return RecordingStatus::writer_gone;
+        if (got == RECORDING_FILE_TRUNCATED) return RecordingStatus::file_truncated;
+        if (got == RECORDING_FILE_REPLACED) return RecordingStatus::file_replaced;
         if (got < 0) return RecordingStatus::unreadable;
         if (got == 0) complete_ = true;
     }
@@ -222,6 +249,8 @@ RecordingStatus RecordingReader::next(Record& record) {
     RecordingStatus status = take([&record](std::string_view bytes, bool complete, std::size_t& used) {
         return decode_record(bytes, complete, record, used);
     });
+    // A writer that leaves after its end line has finished its recording.
+    if (ended_ && status == RecordingStatus::writer_gone) return RecordingStatus::finished;
     if (ended_ && status != RecordingStatus::finished && status != RecordingStatus::need_more)
         return RecordingStatus::after_the_end;
     if (status == RecordingStatus::ok && record.kind == RecordKind::end) ended_ = true;
@@ -235,4 +264,21 @@ RecordingReader::Source memory_source(std::string_view bytes) {
         at += n;
         return static_cast<long>(n);
     };
+}
+
+long count_recorded_keys(RecordingReader::Source source) {
+    RecordingReader reader(std::move(source));
+    RecordingHeader header;
+    if (reader.read_header(header) != RecordingStatus::ok) return -1;
+    long keys = 0;
+    Record record;
+    RecordingStatus status;
+    bool ended = false;
+    while ((status = reader.next(record)) == RecordingStatus::ok) {
+        if (record.kind == RecordKind::end)
+            ended = true;
+        else
+            ++keys;
+    }
+    return status == RecordingStatus::finished && ended ? keys : -1;
 }

@@ -13,7 +13,11 @@
 //   ...
 //   e 5d2c90aa                 the game is over: the final check
 //
-// Every line ends with "\n". The check of a key line is state_check() (in
+// Every line ends with "\n". A copy saved with Windows line ends ("\r\n")
+// or with a UTF-8 byte-order mark before its first line reads as the same
+// recording, and so does a last key or end line that is whole but for its
+// "\n" (its check has exactly eight digits, so a line cut short never passes
+// for a whole one); a header line must end with its "\n". The check of a key line is state_check() (in
 // hexadecimal, 8 lower-case digits) taken when the game showed its first
 // screen after the previous key, or when it asked for this key if it showed
 // none in between: the state the previous key led to. The key line of the
@@ -67,6 +71,10 @@ enum class RecordingStatus {
     after_the_end,   // lines after the end line
     check_mismatch,  // found by a replay: the game is not the recorded one
     unreadable,      // the bytes could not be read
+    // Following a recording as it is written (see RECORDING_WRITER_GONE):
+    writer_gone,     // its writer went away before the end line
+    file_truncated,  // bytes already read are no longer there
+    file_replaced,   // another file, or none, has the recording's name
 };
 
 std::string encode_header(const RecordingHeader& header);
@@ -94,6 +102,13 @@ std::string recording_problem_text(RecordingStatus status, const RecordingHeader
 // Call read_header once, then next until it stops giving `ok`. After `end`
 // the reader checks that nothing follows.
 constexpr long RECORDING_NOTHING_YET = -2;
+// A source that follows a recording as it is written says why no more
+// bytes will come: the writer is gone (its game ended without the end
+// line), the bytes read so far were cut away, or the file was replaced or
+// deleted. The reader says writer_gone, file_truncated or file_replaced.
+constexpr long RECORDING_WRITER_GONE = -3;
+constexpr long RECORDING_FILE_TRUNCATED = -4;
+constexpr long RECORDING_FILE_REPLACED = -5;
 
 class RecordingReader {
    public:
@@ -103,6 +118,12 @@ class RecordingReader {
     RecordingStatus read_header(RecordingHeader& header);
     RecordingStatus next(Record& record);
 
+    // The bytes of the header and the lines read so far: where a run goes
+    // on being written when its last line was cut short (that part line is
+    // dropped). False when the last line read had no "\n" of its own.
+    std::size_t bytes_taken() const { return erased_ + start_; }
+    bool last_line_ended() const { return last_line_ended_; }
+
    private:
     template <class Decode>
     RecordingStatus take(Decode decode);
@@ -110,9 +131,17 @@ class RecordingReader {
     Source source_;
     std::string buffer_;
     std::size_t start_ = 0;
+    std::size_t erased_ = 0;  // bytes taken and dropped from the buffer
     bool complete_ = false;
     bool ended_ = false;
+    bool last_line_ended_ = true;
 };
 
 // A source over bytes in memory (which must outlive the reader).
 RecordingReader::Source memory_source(std::string_view bytes);
+
+// The keys of a complete recording (a sound header, the key lines, the end
+// line and nothing after it), read through a reader of `source`; -1 for a
+// recording that is not complete (cut short, damaged, unreadable, or still
+// being written).
+long count_recorded_keys(RecordingReader::Source source);

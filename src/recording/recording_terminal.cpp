@@ -19,6 +19,7 @@ int RecordingTerminal::read_key(const ScreenBuffer& screen, const KeyHint& hint)
     if (key < 0 || key > RECORDING_MAX_KEY) key = RECORDING_MAX_KEY;
     sink_(encode_key_record(key, check_));
     check_due_ = true;
+    ++keys_;
     return key;
 }
 
@@ -28,4 +29,10 @@ void RecordingTerminal::shutdown() {
         sink_(encode_end_record(state_check()));
     }
     inner_.shutdown();
+}
+
+void RecordingTerminal::continue_run(long keys, uint32_t next_check) {
+    keys_ = keys;
+    check_ = next_check;
+    check_due_ = false;
 }

@@ -4,6 +4,7 @@
 // key line of the recording format the moment it is read, and the end line
 // when the game is over. Where the lines go is the sink's business: a file,
 // or memory.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -25,8 +26,16 @@ class RecordingTerminal : public TerminalInFront {
     // back.
     void shutdown() override;
 
+    // A run resumed after its recorded keys were replayed: the key lines
+    // go on from `keys`, the next one checked with `next_check` (the state
+    // the last recorded key led to), as if the run had never stopped.
+    void continue_run(long keys, uint32_t next_check);
+    // The keys recorded (with those of a resumed run's recording).
+    long keys() const { return keys_; }
+
    private:
     Sink sink_;
+    long keys_ = 0;
     bool check_due_ = true;  // no screen shown since the last key
     uint32_t check_ = 0;
     bool ended_ = false;

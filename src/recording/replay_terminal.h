@@ -1,110 +1,128 @@
 #pragma once
 // A terminal that plays a recording back: the game runs again from the
-// recording's seed and takes its keys from the recording, while the screens
-// go to the real terminal at a pace the watcher sets. Before the first
+// recording's seed and takes its keys from the recording. Before the first
 // screen after each key is shown, the state of the game is checked against
 // the recording; at the first difference the replay stops rather than show
 // a game that was never played.
 //
-// While it plays, the status line says that this is a replay, its pace and
-// its progress (key N, "of M" when the recording is known to be complete).
-// Watcher's keys, read from the real terminal while a key's pause lasts (the
-// same in --help, the README and the manual page): Space pauses and goes
-// on, . steps one key (and pauses), + and - change the pace, Q or q stops.
-//
-// The replay ends with a line on the last screen (the status line), waits
-// for a key, gives the terminal back and calls `leave` with the exit
-// status: 0 when the recorded game is over (quit or won), EXIT_CUT_SHORT
-// when the recording was cut short, 4 when it stopped on a problem;
-// problem() says which, for standard error, and outcome() says how the run
-// ended in a few words.
-//
-// Unwatched (for checking a recording or turning it into a cast), nothing
-// waits: the pace goes to the inner terminal's sleep_ms, no status line is
-// shown and the end waits for no key.
+// How the screens are seen is the settings' choice:
+// - watched (a ReplayWatcher given): on the real terminal, at the pace the
+//   watcher sets, the watcher's line below the game, and at the end the
+//   replay's last line until a key is pressed;
+// - behind (neither given): on a terminal that keeps them (a check, a
+//   cast): each key's pace goes to its sleep_ms, nothing is waited for;
+// - unseen (play_on given): nothing at all while the recorded keys last;
+//   where they run out before the game is over, the game goes on live on
+//   the terminal play_on gives (a run resumed). The game's own pauses are
+//   skipped until then.
 //
 // Following, the recording is still being written: where its bytes run
-// out the replay waits for more (the reader says need_more), reading the
-// watcher's keys meanwhile, and shows each screen as soon as the game draws
-// it; the check of that screen's state is made when the next line arrives.
+// out the replay waits for more (the reader says need_more) as the watcher
+// says, and shows each screen as soon as the game draws it; the check of
+// that screen's state is made when the next line arrives, and a screen that
+// fails it gives way to the last good one again. When the reader says the
+// writer is gone before the end line, the replay ends saying "the player
+// left at key N", with EXIT_CUT_SHORT; a file truncated or replaced under
+// it stops it as a problem.
+//
+// When the replay is over (the recorded game over, the recording cut short
+// or damaged, the watcher's Q) it gives the terminal back and over() is
+// true: status() is 0 when the recorded game is over (quit or won) or the
+// watcher stopped it, EXIT_CUT_SHORT when the recording was cut short,
+// EXIT_RECORDING_PROBLEM when it stopped on a problem (problem() says
+// which); outcome() says how the run ended in a few words. The game, which
+// is not over yet then, is led to its end unseen (its prompts answered,
+// then Q), so that program_entry returns.
+#include <cstdint>
 #include <functional>
 #include <string>
 
+#include "game/tally.h"
 #include "recording/recording.h"
-#include "screen/exit_status.h"
+#include "recording/replay_watcher.h"
 #include "screen/screen_buffer.h"
 #include "screen/terminal.h"
 
-constexpr int REPLAY_DEFAULT_PACE_MS = 150;
-// How long a follower waits on the keyboard before it looks for more keys.
-constexpr int REPLAY_FOLLOW_POLL_MS = 100;
-
 struct ReplaySettings {
-    bool watched = true;
-    bool follow = false;
-    long recorded_keys = -1;  // the keys of a complete recording; -1 when unknown
+    // Watched: the watcher's controls, on the replay's terminal.
+    ReplayWatcher* watcher = nullptr;
+    // Unseen, resuming: the terminal to go on on, given the keys replayed
+    // and the check of the next key (the state the last recorded key led
+    // to); nullptr when the run cannot go on (`problem` then says why).
+    std::function<Terminal*(long keys, uint32_t next_check, std::string& problem)> play_on;
+    // Following a run whose header is not all written yet (the reader at
+    // the start of the file): the replay shows the game's first screens
+    // (the title is the same in every language and for every seed), reads
+    // the header when it comes and hands it to `begin`, which seeds the
+    // game and sets its language before the game asks for either.
+    std::function<void(const RecordingHeader&)> begin;
 };
 
-class ReplayTerminal : public TerminalInFront {
+class ReplayTerminal : public Terminal {
    public:
-    // `leave` must not return (it ends the process in play; tests throw).
-    using Leave = std::function<void(int status)>;
-    ReplayTerminal(Terminal& inner, RecordingReader& reader, RecordingHeader header, Leave leave,
-                   ReplaySettings settings = {})
-        : TerminalInFront(inner),
-          reader_(reader),
-          header_(std::move(header)),
-          leave_(std::move(leave)),
-          settings_(settings) {}
+    ReplayTerminal(Terminal& inner, RecordingReader& reader, RecordingHeader header, ReplaySettings settings = {})
+        : inner_(inner), reader_(reader), header_(std::move(header)), settings_(std::move(settings)) {}
 
     void present(const ScreenBuffer& screen) override;
     int read_key(const ScreenBuffer& screen, const KeyHint& hint) override;
+    void sleep_ms(int ms) override;
+    int read_key_within(const ScreenBuffer& screen, int timeout_ms) override;
+    void show_status_line(const char* ascii) override;
     // The game is over: checks the end line and ends the replay.
     void shutdown() override;
 
+    // True once the replay has ended (not while a resumed run goes on).
+    bool over() const { return over_; }
+    // True once a resumed run goes on live.
+    bool playing_on() const { return live_ != nullptr; }
+    int status() const { return status_; }
     long keys_replayed() const { return keys_; }
-    int pace_ms() const;
     // Empty unless the replay stopped on a problem.
     const std::string& problem() const { return problem_; }
-    // How the run ended: "victory", "quit", "cut short at key N" or
-    // "stopped at key N: ..."; empty while it plays.
+    // How the run ended: "victory", "quit", "cut short at key N",
+    // "stopped at key N: ..." or "stopped by the watcher at key N"; empty
+    // while it plays.
     const std::string& outcome() const { return outcome_; }
+    // What happened in the run up to the end of the replay.
+    const RunTally& tally() const { return tally_; }
 
    private:
-    // The step of REPLAY_DEFAULT_PACE_MS among the paces + and - go through.
-    static int default_pace_step();
+    bool shown() const { return !settings_.play_on; }
     // The next line of the recording, read once and kept until used; when
     // following and `wait`, waits until it comes.
     Record& upcoming(bool wait);
     void take_check();
     void compare_check();
-    [[noreturn]] void stop_on_mismatch();
-    [[noreturn]] void stop(const std::string& problem);
-    void wait_for_pace();
-    // A watcher's key that any wait handles: Q stops.
-    void handle_stop_key(int key);
-    std::string progress() const;
-    void show_progress();
-    void show_pause_line();
-    [[noreturn]] void finish(const std::string& line, int status);
+    void stop_on_mismatch();
+    void stop(const std::string& problem);
+    void finish(const std::string& line, int status);
+    void stopped_by_watcher();
+    void go_live(const ScreenBuffer& screen);
+    // A key for the game once the replay is over, answering what it waits
+    // for until it is over too.
+    int leading_key(const KeyHint& hint);
 
+    Terminal& inner_;
     RecordingReader& reader_;
     RecordingHeader header_;
-    Leave leave_;
     ReplaySettings settings_;
-    ScreenBuffer shown_;  // the last screen shown
-    ScreenBuffer good_;   // following: the last screen whose check passed
+    Terminal* live_ = nullptr;  // resumed: the terminal the run goes on on
+    ScreenBuffer shown_;        // the last screen shown
+    ScreenBuffer good_;         // the last screen before the pending check
     bool check_due_ = true;
-    bool check_pending_ = false;  // pending_check_ waits for its line
+    bool check_pending_ = false;    // pending_check_ waits for its line
+    bool shown_unchecked_ = false;  // a screen was shown while it waited
     uint32_t pending_check_ = 0;
     bool have_upcoming_ = false;
     RecordingStatus upcoming_status_ = RecordingStatus::ok;
     Record upcoming_;
     long keys_ = 0;
-    int pace_step_ = default_pace_step();
-    bool paused_ = false;
-    bool finished_ = false;
     bool presented_ = false;
+    bool over_ = false;
+    long led_keys_ = 0;
+    bool header_pending_ = static_cast<bool>(settings_.begin);
+    int status_ = 0;
     std::string problem_;
     std::string outcome_;
+    RunTally tally_;
 };

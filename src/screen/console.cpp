@@ -1,5 +1,7 @@
 #include "screen/console.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "screen/terminal.h"
@@ -59,8 +61,13 @@ const KeyHint& console_key_hint() { return key_hint; }
 
 int console_read_key(KeyHint hint) {
     if (buffer.dirty() || buffer.repaint_pending()) console_refresh();
+    if (active == nullptr) {
+        // No game reads a key before a terminal is there to give it.
+        std::fputs("drowsel: a key was read before any terminal was installed\n", stderr);
+        std::abort();
+    }
     key_hint = hint;
-    return active != nullptr ? active->read_key(buffer, hint) : 'Q';
+    return active->read_key(buffer, hint);
 }
 
 void console_sleep_ms(int ms) {

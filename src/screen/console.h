@@ -46,7 +46,8 @@ void console_refresh();
 // Shows what was drawn since the last refresh, then waits for one key; the
 // hint (what the game waits for) goes to the terminal with the read.
 int console_read_key(KeyHint hint = {});
-// The hint of the latest read: what the game waits for (describe.h).
+// The hint of the game's latest read, for what describes the game's state
+// (a replay's own waits are not the game's).
 const KeyHint& console_key_hint();
 void console_sleep_ms(int ms);
 

@@ -1,7 +1,5 @@
 #include "screen/messages.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "game/state.h"
@@ -18,14 +16,7 @@ namespace {
 // Copies at most MESSAGE_LIMIT - 1 bytes, always terminated: an over-long
 // message is cut, never overflows, and never ends on half a character.
 void copy_message(char* dest, const char* text) {
-    std::size_t length = 0;
-    while (length < MESSAGE_LIMIT - 1 && text[length] != '\0') {
-        bool two_bytes = is_cp932_lead_byte(static_cast<unsigned char>(text[length]));
-        if (two_bytes && text[length + 1] == '\0') break;  // half a character
-        std::size_t width = two_bytes ? 2 : 1;
-        if (length + width > MESSAGE_LIMIT - 1) break;
-        length += width;
-    }
+    std::size_t length = whole_characters_length(text, MESSAGE_LIMIT - 1);
     std::memmove(dest, text, length);
     dest[length] = '\0';
 }
@@ -58,15 +49,6 @@ void post_message(const char* text, int colour) {
     game.message_colour = colour;
     show_on_message_row(last_message, colour);
     console_refresh();
-}
-
-void post_format(const char* format, ...) {
-    char buffer[MESSAGE_LIMIT];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    post_message(buffer, COLOUR_WHITE);
 }
 
 int wait_space_or_escape() {

@@ -9,6 +9,4 @@ constexpr std::size_t MESSAGE_LIMIT = 1024;  // a message is cut to 1023 bytes
 extern char last_message[LAST_MESSAGE_SIZE];
 
 void post_message(const char* text, int colour);
-// printf-style, in white.
-void post_format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int wait_space_or_escape();

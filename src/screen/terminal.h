@@ -7,8 +7,9 @@ class ScreenBuffer;
 // the read. Only a hint for terminals that offer other ways to type than a
 // keyboard (the page's touch controls); the key read is the same whatever
 // the hint says. `replay` is a replay's own wait for the watcher's keys
-// (pause, pace, stop).
-enum class KeyWait { any, title, command, more, direction, ending, replay };
+// (pause, pace, stop), `paused` the same while it is paused (a step too),
+// `replay_end` its wait for a key at its last line.
+enum class KeyWait { any, title, command, more, direction, ending, replay, paused, replay_end };
 struct KeyHint {
     KeyWait wait = KeyWait::any;
     int focus_row = -1;  // the player's screen cell in play, else -1

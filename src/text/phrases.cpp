@@ -1,5 +1,6 @@
 #include "text/phrases.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,20 +14,7 @@ namespace {
 
 // A text cut short by a buffer may end in the first byte of a two-byte
 // character; drop that byte so the text ends on a whole character.
-void drop_split_character(char* text) {
-    std::size_t i = 0;
-    while (text[i] != '\0') {
-        if (is_cp932_lead_byte(static_cast<unsigned char>(text[i]))) {
-            if (text[i + 1] == '\0') {
-                text[i] = '\0';
-                return;
-            }
-            i += 2;
-        } else {
-            i += 1;
-        }
-    }
-}
+void drop_split_character(char* text) { text[whole_characters_length(text, SIZE_MAX)] = '\0'; }
 
 // Appends src to the text in dest (a buffer of `size` bytes holding
 // `length` bytes and a terminator), as much as fits; returns the new length.

@@ -6,7 +6,7 @@
 #include "screen/colours.h"
 
 MapCell map[MAP_HEIGHT][MAP_WIDTH];
-TerrainKind terrain_palette[PALETTE_SIZE];
+TerrainKind terrain_palette[TERRAIN_PALETTE_SIZE];
 
 namespace {
 
@@ -30,13 +30,13 @@ void reroll_one_kind(int index) {
 
 void reroll_terrain_kind(int index) {
     if (index < 0) {
-        for (int k = 0; k < PALETTE_SIZE; ++k) reroll_one_kind(k);
-    } else if (index < PALETTE_SIZE) {
+        for (int k = 0; k < TERRAIN_PALETTE_SIZE; ++k) reroll_one_kind(k);
+    } else if (index < TERRAIN_PALETTE_SIZE) {
         reroll_one_kind(index);
     }
 }
 
-const TerrainKind& random_terrain_kind() { return terrain_palette[random_below(PALETTE_SIZE)]; }
+const TerrainKind& random_terrain_kind() { return terrain_palette[random_below(TERRAIN_PALETTE_SIZE)]; }
 
 void regenerate_terrain(int include_fire) {
     reroll_terrain_kind(-1);

@@ -7,7 +7,7 @@ struct Creature;
 
 constexpr int MAP_WIDTH = 79;
 constexpr int MAP_HEIGHT = 20;
-constexpr int PALETTE_SIZE = 7;
+constexpr int TERRAIN_PALETTE_SIZE = 7;
 
 constexpr unsigned char GLYPH_FIRE = '!';
 constexpr unsigned char GLYPH_SCROLL = '?';
@@ -25,7 +25,7 @@ struct TerrainKind {
 // Indexed map[y][x]: row, then column. Map cell (x, y) shows on screen row
 // y + 1, column x.
 extern MapCell map[MAP_HEIGHT][MAP_WIDTH];
-extern TerrainKind terrain_palette[PALETTE_SIZE];
+extern TerrainKind terrain_palette[TERRAIN_PALETTE_SIZE];
 
 // Gives kind `index` a new colour and glyph; a negative index rerolls all
 // seven, 0 to 6.

@@ -19,7 +19,9 @@ Usage: drowsel_e2e.py SCENARIO --binary PATH --dump DUMP_SCREENS [options]
             play and a victory: the same game but for its texts; each
             recording replays to its end in the other language
   follow    a run watched while it is recorded (--replay FILE --follow):
-            the follower shows each of the player's screens, then the end
+            started before the file exists the follower shows the title,
+            then each of the player's screens, then the end; a player
+            killed is said to have left; Q stops a follower at any moment
   reader    --reader and --palette beside each other: the cursor after each
             message, x describing the monsters, the recordings the same
 Ends with status 77 (skipped) when tmux is missing.
@@ -59,8 +61,10 @@ class Context:
         self.panes = []
 
     def pane(self, extra_env=(), prelude="", args=()):
+        # Every game keeps its run in its state folder: here, never the real home's.
+        state = ("XDG_STATE_HOME=" + os.path.join(self.workdir, "state"),)
         pane = Pane(self.binary, self.term, self.lang, self.width, self.height, self.workdir, self.terminfo,
-                    extra_env=extra_env, prelude=prelude, args=args)
+                    extra_env=state + tuple(extra_env), prelude=prelude, args=args)
         self.panes.append(pane)
         return pane
 
@@ -74,7 +78,8 @@ def main():
     parser.add_argument("--lang", default="C.UTF-8")
     parser.add_argument("--size", default="80x24")
     parser.add_argument("--palette", help="how colours show when not as `tput colors` says: 8-bold-grey or plain")
-    parser.add_argument("--unbound", default="F2 M-q", help="keys (tmux names) that must do nothing, for the keys scenario")
+    parser.add_argument(
+        "--unbound", default="F2 M-q", help="keys (tmux names) that must do nothing, for the keys scenario")
     parser.add_argument("--shim", help="the failure shim to preload, for the failures scenario")
     args = parser.parse_args()
 

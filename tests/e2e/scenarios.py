@@ -165,7 +165,9 @@ def ended(ctx, before=(), keys=(), sig=None, status=None, env=(), prelude="", sh
 
 
 FATAL = [dict(sig=each) for each in (signal.SIGHUP, signal.SIGUSR1, signal.SIGALRM, signal.SIGXCPU, signal.SIGPIPE)]
-IGNORED_AT_START = dict(prelude="trap '' HUP INT", before=(signal.SIGHUP, signal.SIGINT), keys=("x",), sig=signal.SIGTERM)
+IGNORED_AT_START = dict(
+    prelude="trap '' HUP INT", before=(signal.SIGHUP, signal.SIGINT), keys=("x",), sig=signal.SIGTERM
+)
 ENDINGS = {
     "signal": [dict(keys=("x",), sig=signal.SIGTERM)],
     # Each fatal signal gives the terminal back and ends the game by that
@@ -327,6 +329,45 @@ def scenario_killed(ctx):
     pane.expect_exit_status(cut.json["exit"])
 
 
+def scenario_resume(ctx):
+    """A run recorded and ended from outside, by SIGKILL and by SIGHUP, then
+    taken up again with --resume FILE (and one kept in the state folder, by
+    --resume alone): the very screen it was left at, more
+    keys screen for screen as the headless game, Q; the file is then the
+    headless game's recording of all those keys, and --verify passes it as
+    one run with every key."""
+    more = STEPS[3:6]
+    dump = dump_of(ctx, 77, RECORDED + more + [("Q",)])
+    # The last run kept in the state folder, by --resume alone.
+    for sig, named in ((signal.SIGKILL, True), (signal.SIGHUP, True), (signal.SIGKILL, False)):
+        path = os.path.join(ctx.workdir, "resumed-%s.rec" % signal.Signals(sig).name)
+        game = Game(ctx, ctx.pane(args=("--seed", "77") + (("--record", path) if named else ())), dump)
+        game.play(RECORDED)
+        game.pane.kill(sig)
+        game.pane.expect_exit_status(128 + sig)
+        if not named:
+            folder = os.path.join(ctx.workdir, "state", "drowsel")
+            kept = os.listdir(folder)
+            if len(kept) != 1:
+                raise Failure("the state folder holds %r, not the one run played" % kept)
+            path = os.path.join(folder, kept[0])
+        resumed = Game(ctx, ctx.pane(args=("--resume", path) if named else ("--resume",)), dump)
+        resumed.keys = game.keys
+        resumed.wait("the screen the run was left at")
+        for step in more:
+            resumed.press(*step)
+        resumed.pane.send("Q")
+        resumed.pane.expect_exit_status(0)
+        with open(path) as f:
+            if f.read() != dump.json["recording"]:
+                raise Failure("the resumed file is not the recording of the whole run")
+        keys = len(recorded_keys(dump.json["recording"]))
+        verified = subprocess.run([ctx.binary, "--verify", path], stdout=subprocess.PIPE, timeout=WAIT_SECONDS)
+        if verified.returncode != 0 or (", %d keys," % keys).encode() not in verified.stdout:
+            raise Failure("--verify of the resumed run: status %d, %r (%d keys played)" % (
+                verified.returncode, verified.stdout, keys))
+
+
 # ---- The English edition --------------------------------------------------
 
 ENGLISH_SEED = 2024
@@ -409,6 +450,11 @@ def scenario_english(ctx):
         if dump.json["exit"] != 0 or dump.screens[-1]["bytes"] != dumps["en"].screens[-1]["bytes"]:
             raise Failure("the headless replay of %s does not end on the English last ending page: status %d, %s" % (
                 path, dump.json["exit"], dump.json["problem"]))
+        # Counted here from the file's own lines, not by the game's counter.
+        with open(path) as f:
+            keys = sum(line.startswith("k ") for line in f)
+        if not any(screen["status"].startswith("Replay: key %d of %d," % (keys, keys)) for screen in dump.screens):
+            raise Failure("the replay of %s never says key %d of %d" % (path, keys, keys))
         pane = ctx.pane(args=("--replay", path, *lang))
         pane.wait_for("the replay to draw", lambda s: True if any(s.text(r).strip() for r in range(s.height))
                       else "a blank screen")
@@ -421,33 +467,56 @@ def scenario_english(ctx):
 
 
 def scenario_follow(ctx):
-    """A run watched while it is recorded (--replay FILE --follow): after
-    each key the player presses, the follower shows the player's screen
-    (the game's rows; its own line below them says it follows); when the
-    player quits, the follower shows the end line, and both end with 0."""
+    """A run watched while it is recorded (--replay FILE --follow): started
+    before the player, the follower shows the title; after each key the
+    player presses, it shows the player's screen (the game's rows; its own
+    line below them says it follows); when the player quits, the follower
+    shows the end line, and both end with 0. A player killed is said to have
+    left, with status 6; Q (or q) stops a follower waiting for a run to
+    begin."""
     path = os.path.join(ctx.workdir, "followed.rec")
-    player = Game(ctx, ctx.pane(args=("--seed", "4242", "--record", path)), dump_of(ctx, 4242, RECORDED + [("Q",)]))
-    player.wait("the title page")
+    title = Dump(ctx.dump, 4242).screens[0]
     follower = ctx.pane(args=("--replay", path, "--follow"))
-    rows = len(player.dump.screens[0]["bytes"])
+    rows = len(title["bytes"])
 
     def game_rows(screen):
         return Screen(screen.width, rows, screen.cells[:rows])
 
-    def caught_up(what):
-        want = game_rows(player.expected())
-        follower.wait_for(what, lambda shown: want.mismatch_of(game_rows(shown)))
+    def shows(pane, what, screen):
+        want = game_rows(ctx.looks.terminal_screen(screen, pane.width, pane.height))
+        pane.wait_for(what, lambda shown: want.mismatch_of(game_rows(shown)))
 
+    def says(pane, what, line):
+        pane.wait_for(what, lambda shown: True if shown.text(rows).startswith(line) else shown.text(rows))
+
+    shows(follower, "the title before the run begins", title)
+    says(follower, "the follower waiting for the run", "Following: waiting for the run to begin")
+    player = Game(ctx, ctx.pane(args=("--seed", "4242", "--record", path)), dump_of(ctx, 4242, RECORDED + [("Q",)]))
+    player.wait("the title page")
     for step in RECORDED:
         player.press(*step)
-        caught_up("the followed screen after %s" % " ".join(step))
+        shows(follower, "the followed screen after %s" % " ".join(step), player.dump.screens[player.keys])
     player.pane.send("Q")
     player.pane.expect_exit_status(0)
-    end_line = "End of the recording: quit. Press a key."
-    follower.wait_for("the follower's end line",
-                      lambda shown: True if shown.text(rows).startswith(end_line) else shown.text(rows))
+    says(follower, "the follower's end line", "End of the recording: quit. Press a key.")
     follower.send("z")
     follower.expect_exit_status(0)
+
+    killed = os.path.join(ctx.workdir, "killed.rec")
+    player = Game(ctx, ctx.pane(args=("--seed", "99", "--record", killed)), dump_of(ctx, 99, RECORDED))
+    player.play(RECORDED[:3])
+    follower = ctx.pane(args=("--replay", killed, "--follow"))
+    shows(follower, "the killed player's screen", player.dump.screens[player.keys])
+    player.pane.kill(signal.SIGKILL)
+    says(follower, "the player gone", "End of the recording: the player left at key %d." % (player.keys + 1))
+    follower.send("z")
+    follower.expect_exit_status(6)
+
+    for waiting, key in ((os.path.join(ctx.workdir, "never.rec"), "Q"), (os.path.join(ctx.workdir, "nor.rec"), "q")):
+        follower = ctx.pane(args=("--replay", waiting, "--follow"))
+        shows(follower, "the title of a run not begun", title)
+        follower.send(key)
+        follower.expect_exit_status(0)
 
 
 # ---- Screen readers and palettes -----------------------------------------
@@ -482,7 +551,8 @@ def described(game, what):
                 steps, on_line = max(abs(dx), abs(dy)), dx == 0 or dy == 0 or abs(dx) == abs(dy)
                 wanted.append("%d step%s %s%s" % (steps, "s" * (steps > 1), COMPASS[round(math.degrees(
                     math.atan2(dy, dx)) / 45) % 8], ", in range" * (on_line and steps <= 3)))
-    if not (wanted and found and text.startswith("Your move. ")) or sorted(found.group(1).split("; ")) != sorted(wanted):
+    described = sorted(found.group(1).split("; ")) if found else None
+    if not (wanted and found and text.startswith("Your move. ")) or described != sorted(wanted):
         raise Failure("%s says %r, not the monsters %r" % (what, text, wanted))
     cursor_at(game, what, len(shown.text(last).rstrip()), last)
 
@@ -496,7 +566,11 @@ def scenario_reader(ctx):
     recorded."""
     keys = [key for key in READER_KEYS if key != "x"]
     dump = Dump(ctx.dump, "--lang", "en", READER_SEED, *key_codes(keys))
-    looks = {"reader": ("--reader",), "contrast": ("--palette", "contrast"), "colourblind": ("--palette", "colourblind")}
+    looks = {
+        "reader": ("--reader",),
+        "contrast": ("--palette", "contrast"),
+        "colourblind": ("--palette", "colourblind"),
+    }
     paths = {name: os.path.join(ctx.workdir, name + ".rec") for name in looks}
     games = {name: Game(ctx, ctx.pane(args=("--seed", str(READER_SEED), "--lang", "en", "--record", paths[name],
                                             *looks[name])), dump) for name in looks}
@@ -545,9 +619,11 @@ def run(ctx, name):
         scenario_english(ctx)
     if name == "follow":
         scenario_follow(ctx)
+    if name == "resume":
+        scenario_resume(ctx)
     if name == "reader":
         scenario_reader(ctx)
 
 
 SCENARIOS = sorted(set(PLAY_THROUGHS) | set(ENDINGS) | set(REFUSALS)
-                   | {"record", "killed", "english", "follow", "reader"})
+                   | {"record", "killed", "english", "follow", "resume", "reader"})

@@ -74,7 +74,8 @@ class Pane:
             game.append("TERMINFO=" + terminfo_dir)
         game += [binary, *args]
         script = (prelude + '\nset -m; "$@"; s=$?; while [ $s = 148 ]; do '
-                  'echo >> "$STATUS.stopped"; fg > /dev/null; s=$?; done; stty -a > "$STATUS.stty"; echo $s > "$STATUS.new"; '
+                  'echo >> "$STATUS.stopped"; fg > /dev/null; s=$?; done; '
+                  'stty -a > "$STATUS.stty"; echo $s > "$STATUS.new"; '
                   'mv "$STATUS.new" "$STATUS"; read -r -t 1 typed; '
                   'echo "$typed" > "$STATUS.typed.new"; mv "$STATUS.typed.new" "$STATUS.typed"')
         command = ["env", "STATUS=" + self.status_file, "bash", "-c", script, "bash", *game]

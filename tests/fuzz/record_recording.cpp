@@ -8,13 +8,9 @@
 #include <string>
 
 #include "backends/headless/headless_terminal.h"
-#include "creatures/archmage.h"
-#include "game/program.h"
-#include "game/random.h"
 #include "game/version.h"
 #include "recording/recording.h"
-#include "recording/recording_terminal.h"
-#include "screen/console.h"
+#include "recording/runs.h"
 #include "soak_player.h"
 
 int main(int argc, char** argv) {
@@ -24,18 +20,16 @@ int main(int argc, char** argv) {
     }
     auto seed = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
     long max_keys = std::strtol(argv[3], nullptr, 10);
-    random_fix_seed(seed);
     soak::SoakPlayer player(seed, 0);
     HeadlessTerminal terminal;
     terminal.on_key_wait = [&player](const ScreenBuffer& s) { player.watch(s); };
     terminal.key_source = [&] {
         return terminal.keys_read > max_keys ? (terminal.keys_read % 2 ? 'Q' : ' ') : player.next_key();
     };
-    std::string bytes = encode_header({RECORDING_FORMAT_VERSION, GAME_VERSION, seed});
-    RecordingTerminal recorder(terminal, [&bytes](const std::string& line) { bytes += line; });
-    install_terminal(&recorder);
-    program_entry();
-    std::printf("%s: %ld keys, %s\n", argv[1], terminal.keys_read, archmage_hp <= 0 ? "won" : "quit");
+    RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION, seed};
+    std::string bytes = encode_header(header);
+    RunResult run = record_run(terminal, header, [&bytes](const std::string& line) { bytes += line; });
+    std::printf("%s: %ld keys, %s\n", argv[1], run.keys, run.tally.won ? "won" : "quit");
     std::FILE* out = std::fopen(argv[1], "wb");
     if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
         std::perror(argv[1]);

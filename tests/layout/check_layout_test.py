@@ -17,14 +17,16 @@ tree = {
                                 '#include "backends/headless/headless_terminal.h"\n',
     "backends/browser/web.cpp": '#include <emscripten.h>\n#include "text/encoding.h"\n#include "game/state.h"\n',
     "backends/headless/headless.cpp": "#include <term.h>\n#include \"recording/recording.h\"\n",
-    "recording/replay.cpp": '#include "game/state.h"\n#include "programs/options.h"\n',
+    "backends/cast/cast.cpp": '#include "screen/row_walk.h"\n#include <iconv.h>\n#include "recording/replay.h"\n',
+    "recording/replay.cpp": '#include "game/state.h"\n#include "programs/options.h"\n#include <fcntl.h>\n',
     "programs/web_main.cpp": '#include <emscripten.h>\n#include <signal.h>\n#include "backends/browser/web.h"\n',
     "programs/main.cpp": "#include <emscripten.h>\n",
 }
 expected = {"game/turn.cpp:2", "text/iconv/conv.cpp:2", "screen/drawing.cpp:1", "screen/drawing.cpp:2",
             "creatures/monsters.cpp:1", "world/map.cpp:1", "backends/curses/keys.cpp:4",
             "backends/browser/web.cpp:3", "backends/headless/headless.cpp:1", "backends/headless/headless.cpp:2",
-            "recording/replay.cpp:2", "programs/main.cpp:1"}
+            "backends/cast/cast.cpp:2", "backends/cast/cast.cpp:3",
+            "recording/replay.cpp:2", "recording/replay.cpp:3", "programs/main.cpp:1"}
 failed = False
 real = subprocess.run([sys.executable, check, src], capture_output=True, text=True)
 if real.returncode != 0:

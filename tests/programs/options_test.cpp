@@ -44,6 +44,19 @@ TEST(Options, GoodCommandLines) {
     EXPECT_EQ(replaying.language, Language::english);
     EXPECT_EQ(parse({"--lang", "ja"}, replaying, problem), OptionsOutcome::play);
     EXPECT_EQ(replaying.language, Language::japanese);
+    for (const auto& [words, path] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--resume"}, ""}, {{"--resume", "run.rec"}, "run.rec"}, {{"--resume=run.rec"}, "run.rec"}}) {
+        ProgramOptions resuming;
+        EXPECT_EQ(parse(words, resuming, problem), OptionsOutcome::play) << problem;
+        EXPECT_TRUE(resuming.resume);
+        EXPECT_EQ(resuming.resume_path, path);
+    }
+    ProgramOptions to_stdout;
+    EXPECT_EQ(parse({"--export-cast", "-", "run.rec"}, to_stdout, problem), OptionsOutcome::play);
+    EXPECT_EQ(to_stdout.cast_path, "-");
+    ProgramOptions unkept;
+    EXPECT_EQ(parse({"--no-record", "--seed", "3"}, unkept, problem), OptionsOutcome::play);
+    EXPECT_TRUE(unkept.no_record && !options.no_record);
     EXPECT_EQ(parse({"--seed=0", "--help"}, options, problem), OptionsOutcome::help);
     EXPECT_EQ(parse({"--version"}, options, problem), OptionsOutcome::version);
 }
@@ -70,7 +83,20 @@ TEST(Options, EachMistakeIsNamedInOneLine) {
         {{"--lang", "fr"}, "--lang takes ja or en, not 'fr'"},
         {{"--lang=EN"}, "not 'EN'"},
         {{"--lang"}, "--lang needs a value"},
+        {{"--record", "a.rec", "--record", "b.rec"}, "--record is given twice"},
+        {{"--seed", "1", "--seed=2"}, "--seed is given twice"},
+        {{"--lang", "en", "--lang", "en"}, "--lang is given twice"},
+        {{"--replay", "a", "--rep", "b"}, "--replay is given twice"},
+        {{"--verify", "a", "--lang", "en"}, "--verify goes alone"},
+        {{"--verify", ""}, "--verify needs a file name"},
+        {{"--export-cast", "", "a"}, "--export-cast needs a file name"},
+        {{"--export-cast", "a.cast", "a", "--seed", "3"}, "--export-cast goes alone"},
+        {{"--resume", "a", "--lang", "en"}, "--resume goes alone"},
+        {{"--resume="}, "--resume needs a file name"},
         {{"--palette", "colorblind"}, "--palette takes default, contrast or colourblind, not 'colorblind'"},
+        {{"--no-record", "--record", "a"}, "--no-record cannot be used with --record"},
+        {{"--replay", "a", "--no-record"}, "--no-record cannot be used with --replay"},
+        {{"--verify", "a", "--no-record"}, "--verify goes alone"},
     };
     for (const auto& [words, expected] : mistakes) {
         ProgramOptions options;

@@ -11,12 +11,9 @@
 #include <fstream>
 #include <string>
 
-#include "game/program.h"
-#include "game/random.h"
 #include "game/version.h"
 #include "recording/recording.h"
-#include "recording/recording_terminal.h"
-#include "screen/console.h"
+#include "recording/runs.h"
 #include "screen/exit_status.h"
 #include "soak/soak_player.h"
 #include "support/test_support.h"
@@ -29,18 +26,15 @@ std::string temporary(const std::string& name) {
 
 // A run of the soak's player (Q after `key_limit` keys), recorded to `path`.
 std::string recorded(uint32_t seed, long key_limit, const std::string& path) {
-    start_fresh();
-    random_fix_seed(seed);
     soak::SoakPlayer player(seed, 0);
     HeadlessTerminal terminal;
     terminal.on_key_wait = [&player](const ScreenBuffer& s) { player.watch(s); };
     terminal.key_source = [&] {
         return terminal.keys_read > key_limit ? (terminal.keys_read % 2 ? 'Q' : ' ') : player.next_key();
     };
-    std::string bytes = encode_header({RECORDING_FORMAT_VERSION, GAME_VERSION, seed});
-    RecordingTerminal recorder(terminal, [&](const std::string& line) { bytes += line; });
-    install_terminal(&recorder);
-    program_entry();
+    RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION, seed};
+    std::string bytes = encode_header(header);
+    record_run(terminal, header, [&](const std::string& line) { bytes += line; });
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     return path;
 }
@@ -62,6 +56,7 @@ Ran run(const std::string& command) {
 }
 
 const std::string DROWSEL = DROWSEL_BINARY;
+const std::string DROWSEL_SOURCE_DIR = DROWSEL_SOURCE;
 
 class RunTools : public GameTest {};
 
@@ -77,14 +72,23 @@ TEST_F(RunTools, VerifySaysHowEachRunEndedInOneLine) {
     char& digit = bad[bad.find('\n', line + 1) - 1];  // one check value off
     digit = digit == '0' ? '1' : '0';
     std::ofstream(damaged) << bad;
+    // The same run without its last "\n", and as Windows saves text: read
+    // as the very same run.
+    std::string unended = temporary("unended.rec"), windows = temporary("windows.rec");
+    std::ofstream(unended) << whole.substr(0, whole.size() - 1);
+    std::string crlf = "\xEF\xBB\xBF";
+    for (char c : whole) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::ofstream(windows) << crlf;
 
     const struct {
         std::string file;
         int status;
         const char* line;
     } cases[] = {
-        {won, 0, "^seed 8, [0-9]+ keys, [0-9]+ turns, [0-9]+ dreams, [0-9]+ kills: victory\n$"},
-        {quit, 0, "^seed 3, 61 keys, [0-9]+ turns, 1 dreams, [0-9]+ kills: quit\n$"},
+        {won, 0, "^seed 8, [0-9]+ keys, [0-9]+ turns, [0-9]+ dreams?, [0-9]+ kills?: victory\n$"},
+        {quit, 0, "^seed 3, 61 keys, [0-9]+ turns, 1 dream, [0-9]+ kills?: quit\n$"},
+        {unended, 0, "^seed 3, 61 keys, [0-9]+ turns, 1 dream, [0-9]+ kills?: quit\n$"},
+        {windows, 0, "^seed 3, 61 keys, [0-9]+ turns, 1 dream, [0-9]+ kills?: quit\n$"},
         {cut, EXIT_CUT_SHORT, "^seed 3, [0-9]+ keys, .*: cut short at key [0-9]+\n$"},
         {damaged, EXIT_RECORDING_PROBLEM, "^seed 3, .*: stopped at key [0-9]+: .*differs from the recorded one\\)\n$"},
     };
@@ -93,7 +97,12 @@ TEST_F(RunTools, VerifySaysHowEachRunEndedInOneLine) {
         EXPECT_EQ(verified.status, each.status) << each.file;
         EXPECT_TRUE(::testing::internal::RE::FullMatch(verified.out, each.line)) << verified.out;
     }
-    for (const std::string& file : {won, quit, cut, damaged}) std::filesystem::remove(file);
+    // A last line without its "\n" is judged alike by the cast: a whole run,
+    // here to standard output.
+    Ran cast = run(DROWSEL + " --export-cast - " + unended);
+    EXPECT_EQ(cast.status, 0);
+    EXPECT_EQ(cast.out.rfind("{\"version\": 2", 0), 0u) << cast.out.substr(0, 80);
+    for (const std::string& file : {won, quit, cut, damaged, unended, windows}) std::filesystem::remove(file);
 }
 
 // Every line parses as JSON: the header first, then "o" events in time
@@ -112,17 +121,23 @@ TEST_F(RunTools, ExportCastWritesAnAsciicastOfTheWholeRun) {
         "header = json.loads(lines[0])\n"
         "assert header['version'] == 2 and header['width'] == 80 and header['height'] == 24, header\n"
         "assert 'seed 8' in header['title'], header\n"
-        "time = 0\n"
+        "time, seen = 0, ''\n"
         "for line in lines[1:]:\n"
         "    at, kind, data = json.loads(line)\n"
         "    assert kind == 'o' and at >= time, line[:80]\n"
-        "    time = at\n"
-        "assert 'The end' in data and 'YOU HAVE SLAIN UOREGACHENFELS' in data and '\\u79c1' in data\n"
+        "    time, seen = at, seen + data\n"
+        "assert 'The end' in data and 'YOU HAVE SLAIN UOREGACHENFELS' in seen and '\\u79c1' in seen\n"
         "print(len(lines) - 1, time)\n";
     std::ofstream(cast + ".py") << check;
     Ran checked = run("python3 " + cast + ".py " + cast);
     EXPECT_EQ(checked.status, 0) << checked.out;
     EXPECT_GT(std::stod(checked.out.substr(checked.out.find(' ') + 1)), 10.0) << checked.out;
+
+    // The corpus's 214-key victory, to standard output, small enough to share.
+    Ran shared = run(DROWSEL + " --export-cast - " + DROWSEL_SOURCE_DIR + "/fuzz/recording-corpus/victory-11");
+    EXPECT_EQ(shared.status, 0);
+    EXPECT_LE(shared.out.size(), 400u * 1024);
+    EXPECT_NE(shared.out.find("The end"), std::string::npos);
 
     auto size = std::filesystem::file_size(cast);
     EXPECT_EQ(run(DROWSEL + " --export-cast " + cast + " " + won).status, EXIT_RECORDING_PROBLEM);
@@ -130,20 +145,45 @@ TEST_F(RunTools, ExportCastWritesAnAsciicastOfTheWholeRun) {
     for (const std::string& file : {won, cast, cast + ".py"}) std::filesystem::remove(file);
 }
 
-// A game that never starts leaves no recording; what is not a regular file
-// is refused at once (a FIFO without a writer would hold open() for ever).
+// A game that never starts leaves no recording, in the state folder either;
+// what is not a regular file is refused at once (a FIFO without a writer
+// would hold open() for ever); a run that cannot be resumed is refused
+// without a screen.
 TEST_F(RunTools, RefusalsLeaveNothingBehindAndNeverWait) {
     std::string path = temporary("never.rec");
     EXPECT_EQ(run("TERM=dumb " + DROWSEL + " --record " + path).status, EXIT_UNUSABLE_TERMINAL);
     EXPECT_FALSE(std::filesystem::exists(path));
+    // Nor in the state folder, where a game with no option keeps its run.
+    std::string state = temporary("state");
+    EXPECT_EQ(run("TERM=dumb XDG_STATE_HOME=" + state + " " + DROWSEL).status, EXIT_UNUSABLE_TERMINAL);
+    EXPECT_TRUE(std::filesystem::is_empty(state + "/drowsel"));
+    std::filesystem::remove_all(state);
 
     std::string fifo = temporary("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& file : {fifo, std::string("/dev/zero")}) {
         EXPECT_EQ(run(DROWSEL + " --replay " + file).status, EXIT_RECORDING_PROBLEM) << file;
         EXPECT_EQ(run(DROWSEL + " --verify " + file).status, EXIT_RECORDING_PROBLEM) << file;
+        EXPECT_EQ(run(DROWSEL + " --resume " + file).status, EXIT_RECORDING_PROBLEM) << file;
     }
     std::filesystem::remove(fifo);
+
+    // A run that is over, or damaged (its part line not cut off then), is
+    // refused before any terminal and left as it was; so is --resume alone
+    // with no unfinished run kept.
+    std::string over = recorded(3, 60, temporary("over.rec")), damaged = temporary("damaged.rec");
+    std::ofstream(damaged) << std::ifstream(over).rdbuf() << "hello\nk 3";
+    for (const std::string& file : {over, damaged}) {
+        auto size = std::filesystem::file_size(file);
+        EXPECT_EQ(run("TERM=dumb " + DROWSEL + " --resume " + file).status, EXIT_RECORDING_PROBLEM) << file;
+        EXPECT_EQ(std::filesystem::file_size(file), size);
+    }
+    std::string folder = temporary("state");
+    std::filesystem::create_directories(folder + "/drowsel");
+    std::filesystem::copy_file(over, folder + "/drowsel/over.rec");
+    EXPECT_EQ(run("XDG_STATE_HOME=" + folder + " " + DROWSEL + " --resume").status, EXIT_RECORDING_PROBLEM);
+    std::filesystem::remove_all(folder);
+    for (const std::string& file : {over, damaged}) std::filesystem::remove(file);
 }
 
 }  // namespace

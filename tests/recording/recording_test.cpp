@@ -82,4 +82,34 @@ TEST(RecordingFormat, TheHeaderMayNameTheLanguageAndOlderHeadersStillRead) {
     EXPECT_EQ(decode_header(start + "lang e", true, header, used), RecordingStatus::truncated_header);
 }
 
+// A copy with Windows line ends, a byte-order mark, or without its last
+// line end reads as the same run; the keys are counted through the reader,
+// whatever the header holds.
+TEST(RecordingFormat, ForgivenCopiesReadAsTheSameRunAndTheirKeysCount) {
+    for (const std::string language : {"", "en"}) {
+        const std::string run = encode_header({RECORDING_FORMAT_VERSION, "1.0.0", 7, language}) +
+                                encode_key_record(32, 1) + encode_key_record(259, 2) + encode_end_record(3);
+        std::string windows = "\xEF\xBB\xBF";
+        for (char c : run) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        const std::string copies[] = {run, windows, run.substr(0, run.size() - 1),
+                                      windows.substr(0, windows.size() - 1)};
+        for (const std::string& bytes : copies) {
+            EXPECT_EQ(count_recorded_keys(memory_source(bytes)), 2) << bytes;
+            for (RecordingReader::Source source : {memory_source(bytes), byte_at_a_time_source(bytes)}) {
+                RecordingReader reader(source);
+                RecordingHeader header;
+                ASSERT_EQ(reader.read_header(header), RecordingStatus::ok) << bytes;
+                EXPECT_EQ(header.language, language);
+                RecordingStatus last;
+                std::vector<Record> records = read_all(reader, last);
+                EXPECT_EQ(last, RecordingStatus::finished);
+                ASSERT_EQ(records.size(), 3u) << bytes;
+                EXPECT_TRUE(records[1].key == 259 && records[1].check == 2 && records[2].check == 3);
+                EXPECT_EQ(reader.bytes_taken(), bytes.size());
+                EXPECT_EQ(reader.last_line_ended(), bytes.back() == '\n');
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -1,7 +1,6 @@
 // Recorded runs played back: whole games shown again screen for screen,
 // recordings cut short, damaged or from another build stopped with a clear
 // line, and the watcher's keys.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,17 +19,14 @@
 #include "game/random.h"
 #include "game/state.h"
 #include "game/version.h"
-#include "recording/recording_file.h"
-#include "recording/recording_terminal.h"
-#include "recording/replay_terminal.h"
+#include "programs/recording_file.h"
+#include "recording/replay_watcher.h"
+#include "recording/runs.h"
+#include "screen/exit_status.h"
 #include "soak/soak_player.h"
 #include "support/test_support.h"
 
 namespace {
-
-struct Left {
-    int status;
-};
 
 // A headless terminal that keeps every screen it is shown.
 class ScreenLog : public HeadlessTerminal {
@@ -71,20 +68,19 @@ struct Recorded {
 
 // The whole program, splash to exit, seeded with `seed`, the keys chosen
 // by the soak's player (up to a limit, then Q), recorded in memory.
-Recorded record_game(uint32_t seed, long key_limit) {
-    start_fresh();
-    random_fix_seed(seed);
+Recorded record_game(uint32_t seed, long key_limit, const std::string& language = "") {
     soak::SoakPlayer player(seed, 0);
     ScreenLog log;
-    Recorded recorded{encode_header({RECORDING_FORMAT_VERSION, GAME_VERSION, seed}), {}, {}};
+    RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION, seed, language};
+    Recorded recorded{encode_header(header), {}, {}};
     log.on_key_wait = [&](const ScreenBuffer& s) {
         player.watch(s);
         recorded.screens_at_key.push_back(log.screens.size());
     };
     log.key_source = [&] { return log.keys_read > key_limit ? (log.keys_read % 2 ? 'Q' : ' ') : player.next_key(); };
-    RecordingTerminal recorder(log, [&](const std::string& line) { recorded.bytes += line; });
-    install_terminal(&recorder);
-    EXPECT_EQ(program_entry(), 0);
+    RunResult run = record_run(log, header, [&](const std::string& line) { recorded.bytes += line; });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.keys, log.keys_read);
     recorded.screens = log.screens;
     return recorded;
 }
@@ -102,30 +98,14 @@ struct Replayed {
 Replayed replay_from(RecordingReader& reader, const RecordingHeader& header, std::deque<int> watcher_keys = {},
                      std::deque<int> paused_keys = {},
                      std::function<void(const ScreenBuffer&, const std::string&)> on_pause = nullptr,
-                     ReplaySettings settings = {}) {
-    start_fresh();
-    random_fix_seed(header.seed);
+                     long recorded_keys = -1) {
     ScreenLog log;
     log.timed_keys = std::move(watcher_keys);
     log.keys = std::move(paused_keys);
     log.key_source = [] { return 'z'; };  // the key that ends the replay
     if (on_pause) log.on_key_wait = [&](const ScreenBuffer& s) { on_pause(s, log.status_line); };
-    ReplayTerminal replayer(
-        log, reader, header, [](int status) { throw Left{status}; }, settings);
-    install_terminal(&replayer);
-    Replayed replayed;
-    try {
-        program_entry();
-        ADD_FAILURE() << "the replay did not end";
-    } catch (const Left& left) {
-        replayed.status = left.status;
-    }
-    replayed.keys = replayer.keys_replayed();
-    replayed.problem = replayer.problem();
-    replayed.last_line = log.status_line;
-    replayed.screens = log.screens;
-    replayed.lines = log.lines;
-    return replayed;
+    RunResult run = replay_run(log, reader, header, std::nullopt, recorded_keys);
+    return {run.status, run.keys, run.problem, log.status_line, log.screens, log.lines};
 }
 
 Replayed replay(const std::string& bytes, std::deque<int> watcher_keys = {}, std::deque<int> paused_keys = {},
@@ -224,20 +204,9 @@ TEST_F(Replay, AFollowerShowsEachScreenBeforeTheNextKeyIsWritten) {
         at += n;
         return static_cast<long>(n);
     });
-    start_fresh();
-    random_fix_seed(3);
     follower.key_source = [] { return 'z'; };
-    ReplayTerminal replayer(
-        follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3}, [](int status) { throw Left{status}; },
-        ReplaySettings{true, true, -1});
-    install_terminal(&replayer);
-    int status = -1;
-    try {
-        program_entry();
-    } catch (const Left& left) {
-        status = left.status;
-    }
-    EXPECT_EQ(status, 0) << replayer.problem();
+    RunResult run = follow_run(follower, reader, {RECORDING_FORMAT_VERSION, GAME_VERSION, 3}, true, std::nullopt);
+    EXPECT_EQ(run.status, 0) << run.problem;
     EXPECT_LT(refused, 100000) << "the follower lagged behind the player";
     EXPECT_TRUE(screens_match(quit.screens, follower.screens, quit.screens.size()));
     EXPECT_GE(follower.slept_ms, 62 * REPLAY_FOLLOW_POLL_MS);  // it waited for every line, never busily
@@ -268,11 +237,6 @@ std::string with_bad_check(std::string text, int n) {
 std::string written(const std::string& path, const std::string& contents) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
     return path;
-}
-
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A gigabyte that starts with noise: sparse, so no real gigabyte on disk.
@@ -343,31 +307,6 @@ TEST_P(BadRecording, StopsWithAClearMessageAndStatus4) {
 INSTANTIATE_TEST_SUITE_P(Inputs, BadRecording, ::testing::ValuesIn(BAD_INPUTS),
                          [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
-TEST(RecordingFiles, ANewRecordingNeverReplacesAFile) {
-    std::string path = written(::testing::TempDir() + "drowsel-existing-" + std::to_string(getpid()), "precious");
-    std::string problem;
-    EXPECT_EQ(create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem), -1);
-    EXPECT_NE(problem.find("already exists"), std::string::npos) << problem;
-    EXPECT_EQ(read_text(path), "precious");
-    std::filesystem::remove(path);
-
-    int fd = create_recording_file(path, {RECORDING_FORMAT_VERSION, "1.0.0", 7}, problem);
-    ASSERT_GE(fd, 0) << problem;
-    EXPECT_TRUE(write_to_recording(fd, encode_key_record(32, 0xabcdef01u)));
-    close(fd);
-    EXPECT_EQ(read_text(path), "drowsel-recording 1\ngame 1.0.0\nseed 7\nk 32 abcdef01\n");
-    std::filesystem::remove(path);
-
-    // A full disk: said once, with the key and the reason.
-    int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
-    ASSERT_GE(full, 0);
-    RecordingWriter writer(full);
-    EXPECT_TRUE(writer.write(encode_key_record(32, 1)));
-    EXPECT_FALSE(writer.write(encode_key_record(32, 2)));
-    EXPECT_EQ(writer.failure(), "Recording stopped at key 1: No space left on device");
-    close(full);
-}
-
 // Every status line fits the 80 columns, the end line with its "Press a
 // key."; a recording of another version says so from the start, and one
 // damaged at its first key stops over the title.
@@ -377,7 +316,7 @@ TEST_F(Replay, StatusLinesSayWhatPlaysAndFitTheRow) {
     RecordingReader reader(memory_source(other));
     RecordingHeader header;
     ASSERT_EQ(reader.read_header(header), RecordingStatus::ok);
-    Replayed replayed = replay_from(reader, header, {}, {}, nullptr, ReplaySettings{true, false, 123456});
+    Replayed replayed = replay_from(reader, header, {}, {}, nullptr, 123456);
     ASSERT_FALSE(replayed.lines.empty());
     EXPECT_EQ(replayed.lines.front().rfind("Replay of Drowsel 9999", 0), 0u) << replayed.lines.front();
     EXPECT_NE(replayed.lines[3].find("of 123456"), std::string::npos) << replayed.lines[3];
@@ -389,10 +328,83 @@ TEST_F(Replay, StatusLinesSayWhatPlaysAndFitTheRow) {
     ASSERT_FALSE(stopped.screens.empty());
     EXPECT_NE(stopped.screens.back().row_text(20).find("Press any key to start."), std::string::npos);
 
-    for (const Replayed* run : {&replayed, &stopped}) {
+    // An English run of N keys is "key N of N" at its last key.
+    Recorded english = record_game(3, 60, "en");
+    long keys = count_recorded_keys(memory_source(english.bytes));
+    RecordingReader english_reader(memory_source(english.bytes));
+    ASSERT_EQ(english_reader.read_header(header), RecordingStatus::ok);
+    Replayed counted = replay_from(english_reader, header, {}, {}, nullptr, keys);
+    EXPECT_EQ(counted.keys, keys);
+    std::string last_key = "Replay: key " + std::to_string(keys) + " of " + std::to_string(keys) + ",";
+    EXPECT_EQ(counted.lines[counted.lines.size() - 2].rfind(last_key, 0), 0u)
+        << counted.lines[counted.lines.size() - 2];
+
+    for (const Replayed* run : {&replayed, &stopped, &counted}) {
         for (const std::string& line : run->lines) EXPECT_LE(line.size(), 80u) << line;
         EXPECT_EQ(run->last_line.substr(run->last_line.size() - 12), "Press a key.");
     }
+}
+
+// ---- Resumed runs ---------------------------------------------------------
+
+// The keys of a recording's key lines, in order.
+std::deque<int> recorded_keys(const std::string& bytes) {
+    std::deque<int> keys;
+    for (std::size_t at = bytes.find("\nk "); at != std::string::npos; at = bytes.find("\nk ", at + 1))
+        keys.push_back(std::atoi(bytes.c_str() + at + 3));
+    return keys;
+}
+
+// A run stopped after `keys` keys (its file ending in `tail`), resumed: the
+// player's screen comes back and, given the same keys, the game goes on
+// into the very recording the whole run made.
+TEST_F(Replay, AResumedRunGoesOnAsIfItHadNeverStopped) {
+    Recorded whole = record_game(8, 20000);  // a victory
+    ASSERT_TRUE(run_tally.won);
+    const int keys = 150;
+    std::string head = first_lines(whole.bytes, 3, keys);
+    std::string line = first_lines(whole.bytes, 3, keys + 1).substr(head.size());
+    std::deque<int> rest = recorded_keys(whole.bytes.substr(head.size() - 1));
+    for (const std::string& tail : {std::string(), line.substr(0, 7), std::string("\r")}) {
+        std::string bytes = head.substr(0, head.size() - (tail == "\r" ? 1 : 0)) + tail;
+        RecordingReader reader(memory_source(bytes));
+        RecordingHeader header;
+        ASSERT_EQ(reader.read_header(header), RecordingStatus::ok);
+        ScreenLog live;
+        live.keys = rest;
+        std::string resumed;
+        RunResult run = resume_run(reader, header, [&](const ResumePoint& point, RunGoingOn& going_on, std::string&) {
+            EXPECT_EQ(point.keys, keys);
+            resumed = bytes.substr(0, point.whole_bytes) + (point.last_line_ended ? "" : "\n");
+            going_on = {&live, [&](const std::string& more) { resumed += more; }};
+            return true;
+        });
+        EXPECT_EQ(run.status, 0) << run.problem;
+        EXPECT_EQ(run.outcome, "victory");
+        EXPECT_EQ(run.keys, static_cast<long>(keys + rest.size()));
+        ASSERT_FALSE(live.screens.empty());
+        EXPECT_TRUE(same_screen(live.screens.front(), whole.screens[whole.screens_at_key[keys] - 1]));
+        EXPECT_EQ(resumed, tail == "\r" ? head.substr(0, head.size() - 1) + "\r\n" + whole.bytes.substr(head.size())
+                                        : whole.bytes);
+    }
+
+    // A run over, one damaged, or a file that cannot be written on: refused.
+    auto refused = [](const std::string& bytes, bool writable) {
+        RecordingReader reader(memory_source(bytes));
+        RecordingHeader header;
+        EXPECT_EQ(reader.read_header(header), RecordingStatus::ok);
+        ScreenLog live;
+        return resume_run(reader, header, [&](const ResumePoint&, RunGoingOn& going_on, std::string& problem) {
+            going_on.terminal = &live;
+            problem = "no room";
+            return writable;
+        });
+    };
+    EXPECT_EQ(refused(whole.bytes, true).problem, "this run is over (victory); there is nothing to resume");
+    EXPECT_NE(refused(with_bad_check(head, 20), true).problem.find("differs from the recorded one), at key 20"),
+              std::string::npos);
+    EXPECT_EQ(refused(head, false).problem, "no room");
+    for (bool writable : {true, false}) EXPECT_EQ(refused(writable ? whole.bytes : head, writable).status, 4);
 }
 
 }  // namespace

@@ -5,7 +5,12 @@ import re
 import sys
 
 root = sys.argv[1]
-read = lambda path: open(f"{root}/{path}", encoding="utf-8").read()
+
+
+def read(path):
+    return open(f"{root}/{path}", encoding="utf-8").read()
+
+
 header = {int(n) for n in re.findall(r"constexpr int EXIT_\w+ = (\d+);", read("src/screen/exit_status.h"))}
 manual = read("docs/drowsel.6").split(".SH EXIT STATUS", 1)[1].split("\n.SH", 1)[0]
 listed = {int(a or b) for a, b in re.findall(r"^\.TP\n\.B (\d+)$|(\d+) plus its number", manual, re.M)}

@@ -132,7 +132,7 @@ TEST_F(MessageLine, OverLongMessagesAreCutTo1023Bytes) {
 
     game.message_colour = 0;
     std::string long_argument(3000, 'f');
-    post_format("%s!", long_argument.c_str());
+    post_message(long_argument.c_str(), COLOUR_WHITE);
     EXPECT_EQ(std::string(last_message), long_argument.substr(0, 1023));
 
     terminal->keys = {KEY_CODE_SPACE};  // the cut message comes back before "-more-"

@@ -110,7 +110,7 @@ void begin_game(long number) {
     regenerate_terrain(1);
     game.run_state = RUN_PLAYING;
     last_message[0] = '\0';
-    post_format("soak game %ld", number);
+    post_message(("soak game " + std::to_string(number)).c_str(), COLOUR_WHITE);
     post_message(sjis("つまり　これは悪い夢の一種だと思う"), 12);
     reset_world();
 }

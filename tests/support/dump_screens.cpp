@@ -25,17 +25,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "backends/headless/headless_terminal.h"
-#include "game/program.h"
-#include "game/random.h"
 #include "game/version.h"
+#include "programs/recording_file.h"
 #include "recording/recording.h"
-#include "recording/recording_file.h"
-#include "recording/recording_terminal.h"
-#include "recording/replay_terminal.h"
+#include "recording/runs.h"
 #include "screen/console.h"
 #include "support/winning_player.h"
 #include "text/language.h"
@@ -73,7 +71,7 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
     std::printf("}");
 }
 
-[[noreturn]] void replay(int argc, char** argv, bool language_given, Language language) {
+[[noreturn]] void replay(int argc, char** argv, std::optional<Language> language) {
     OpenedRecording opened;
     std::string problem;
     if (!open_recording_file(argv[2], opened, problem)) {
@@ -87,21 +85,6 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
     }
     for (int i = 4; i < argc; ++i) terminal.keys.push_back(std::atoi(argv[i]));
     terminal.key_source = [] { return KEY_CODE_SPACE; };
-    random_fix_seed(opened.header.seed);
-    if (!language_given) language = recorded_language(opened.header.language);
-    set_shown_language(language);
-    ReplayTerminal* replayer = nullptr;
-    ReplayTerminal replay_terminal(
-        terminal, *opened.reader, opened.header,
-        [&](int status) {
-            std::printf("],\n\"problem\": ");
-            print_string(replayer->problem());
-            std::printf(",\n\"exit\": %d}\n", status);
-            std::exit(0);
-        },
-        ReplaySettings{true, false, count_recorded_keys(opened.fd)});
-    replayer = &replay_terminal;
-    install_terminal(replayer);
     std::printf("{\"screens\": [");
     bool first = true;
     auto shown = [&](const ScreenBuffer& screen) {
@@ -110,8 +93,11 @@ void print_screen(const ScreenBuffer& screen, const std::string& status_line, bo
     };
     terminal.on_key_wait = shown;
     terminal.on_timed_wait = shown;
-    program_entry();
-    std::abort();  // the replay ends the process
+    RunResult run = replay_run(terminal, *opened.reader, opened.header, language, count_recorded_keys(opened.fd));
+    std::printf("],\n\"problem\": ");
+    print_string(run.problem);
+    std::printf(",\n\"exit\": %d}\n", run.status);
+    std::exit(0);
 }
 
 }  // namespace
@@ -138,7 +124,8 @@ int main(int argc, char** argv) {
         argv += 2;
     }
     bool win = argc >= 2 && std::strcmp(argv[1], "--win") == 0;
-    if (argc >= 3 && std::strcmp(argv[1], "--replay") == 0) replay(argc, argv, language_given, language);
+    if (argc >= 3 && std::strcmp(argv[1], "--replay") == 0)
+        replay(argc, argv, language_given ? std::optional<Language>(language) : std::nullopt);
     if (argc < (win ? 3 : 2)) {
         std::fprintf(stderr,
                      "usage: dump_screens [--lang ja|en] SEED KEY... | "
@@ -146,15 +133,11 @@ int main(int argc, char** argv) {
                      "dump_screens [--lang ja|en] --replay FILE [PAUSE_AFTER KEY...]\n");
         return 2;
     }
-    set_shown_language(language);
     HeadlessTerminal& terminal = use_headless_terminal();
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION,
                            static_cast<uint32_t>(std::strtoul(argv[win ? 2 : 1], nullptr, 10))};
     if (language == Language::english) header.language = language_name(Language::english);
-    random_fix_seed(header.seed);
     std::string recording = encode_header(header);
-    RecordingTerminal recorder(terminal, [&](const std::string& bytes) { recording += bytes; });
-    install_terminal(&recorder);
 
     auto finish = [&] {
         std::printf("],\n\"recording\": ");
@@ -180,7 +163,7 @@ int main(int argc, char** argv) {
         more = top.size() >= 6 && top.compare(top.size() - 6, 6, "-more-") == 0;
         print_screen(screen, terminal.status_line, terminal.keys_read == 0);
     };
-    int status = program_entry();
+    RunResult run = record_run(terminal, header, [&](const std::string& bytes) { recording += bytes; });
     finish();
-    return status;
+    return run.status;
 }

@@ -73,7 +73,7 @@ function skip(message) {
 
 const args = {};
 for (let i = 2; i < process.argv.length; i += 2) args[process.argv[i].slice(2)] = process.argv[i + 1];
-for (const name of ['source', 'web-build', 'dump']) if (!args[name]) fail(`missing --${name}`);
+for (const name of ['source', 'web-build', 'dump', 'drowsel']) if (!args[name]) fail(`missing --${name}`);
 
 // The codes the game reads for the named keys: the terminal build reads
 // Enter as the carriage return its Return key sends, and the page must give
@@ -208,8 +208,79 @@ for (const file of readdirSync(join(webBuild, 'page')))
 writeFileSync(join(page_dir, 'victory.rec'), won.recording);
 // The same run as the page records it when played with ?lang=en.
 writeFileSync(join(page_dir, 'victory-en.rec'), won.recording.replace(/^(seed \d+\n)/m, '$1lang en\n'));
+// The first game cut after ten keys, and damaged at its first key.
+const header = played.recording.slice(0, played.recording.indexOf('\nk ') + 1);
+writeFileSync(join(page_dir, 'cut.rec'), played.recording.split('\n').slice(0, 13).join('\n') + '\n');
+writeFileSync(join(page_dir, 'damaged.rec'), header + 'k 9999 00000000\n');
 const server = await servePage(page_dir).catch((e) => fail(e.message));
 const origin = server.origin;
+
+// A run of 40 keys, its tab closed: the next page offers to resume it, and
+// the resumed run shows the screen the headless game shows after those keys
+// and records on as if never left, its download verified by the terminal
+// build. Once over, it is listed as over and no longer offered.
+async function resumedRun() {
+  let page = await context.newPage();
+  await page.goto(`${origin}/?seed=777`);
+  const codes = [];
+  const moves = [...'hjklyubn'];
+  while (codes.length < 40) {
+    await page.waitForFunction((n) => window.drowsel.waits === n, codes.length + 1, { timeout: 10000 });
+    const wait = await page.evaluate(() => window.drowsel.keyWait.wait);
+    const key = wait === 'command' ? moves[codes.length % 8] : wait === 'direction' ? '5' : 'Space';
+    codes.push(keyCode(key));
+    await page.keyboard.press(key);
+  }
+  await page.waitForFunction(() => window.drowsel.waits === 41);
+  await page.close();
+  page = await context.newPage();
+  await page.goto(`${origin}/`);
+  await page.waitForSelector('#resume:not([hidden])', { timeout: 10000 });
+  if ((await page.textContent('#resume')) !== 'Resume (seed 777, key 40)') fail('the closed run is not offered');
+  await page.click('#resume');
+  await page.waitForFunction(() => /resume=/.test(location.search) && window.drowsel?.waits >= 1);
+  const whole = JSON.parse(execFileSync(args.dump, ['777', ...codes, 104, 108, 81].map(String)));
+  compareGrids(await page.evaluate(() => window.drowsel.grid()), expectedGrid(whole.screens[40]), 'the resumed run');
+  for (const [i, key] of ['h', 'l', 'Q'].entries()) {
+    await page.waitForFunction((n) => window.drowsel.waits === n, i + 1, { timeout: 10000 });
+    await page.keyboard.press(key);
+  }
+  await page.waitForFunction(() => window.drowsel.over);
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
+  if (readFileSync(await download.path(), 'latin1') !== whole.recording) fail('the resumed run recorded otherwise');
+  run(args.drowsel, ['--verify', await download.path()]);
+  await page.goto(`${origin}/`);
+  await page.waitForSelector('#runs li', { state: 'attached', timeout: 10000 });
+  const listed = await page.textContent('#runs li');
+  if (!listed.startsWith('Seed 777, 43 keys, quit') || (await page.isVisible('#resume'))) {
+    fail(`the run over is listed as "${listed}", or still offered`);
+  }
+  await page.close();
+}
+
+// A cut recording watched as the terminal shows one: paused, "Step" plays
+// one key; at the end line only a tap is asked for, and the cut is still
+// said after it. One damaged at its first key stops over the title.
+async function watchedReplays(page) {
+  await page.goto(`${origin}/?replay=cut.rec`);
+  await page.waitForFunction(() => window.drowsel.keyWait.wait === 'replay');
+  await page.keyboard.press('Space');
+  await page.waitForFunction(() => window.drowsel.keyWait.wait === 'paused', null, { timeout: 10000 });
+  const said = () => page.textContent('#status');
+  const before = Number(/Paused after (\d+)/.exec(await said())?.[1]);
+  await page.click('#touch-step');
+  await page.waitForFunction((n) => document.getElementById('status').textContent.includes(`after ${n} `), before + 1);
+  await page.keyboard.press('Space');
+  await page.waitForFunction(() => window.drowsel.keyWait.wait === 'end', null, { timeout: 10000 });
+  const shown = await page.$$eval('#touch button:not([hidden])', (b) => b.length);
+  if (shown !== 0) fail(`${shown} replay controls stay up at the end line`);
+  await page.mouse.click(300, 200);
+  await page.waitForFunction(() => window.drowsel.over);
+  if (!(await said()).includes('cut short at key 11')) fail(`after a cut recording the page says "${await said()}"`);
+  await page.goto(`${origin}/?replay=damaged.rec`);
+  await page.waitForFunction(() => window.drowsel.keyWait.wait === 'end', null, { timeout: 10000 });
+  compareGrids(await page.evaluate(() => window.drowsel.grid()), expectedGrid(dumped[0]), 'a replay damaged at once');
+}
 
 // Refused seeds and replays say so and stay said; "Keys" is an overlay that
 // Escape closes; New game keeps the seed; the page's own font is in use.
@@ -611,6 +682,11 @@ try {
   // the ending pages it shows.
   async function replayedEndingPages(name) {
     await page.goto(`${origin}/?replay=${name}`);
+    const keys = won.recording.split('\nk ').length - 1;
+    await page.waitForFunction((m) => {
+      const [status, seed] = ['status', 'seed'].map((id) => document.getElementById(id).textContent);
+      return new RegExp(`^Replay: key \\d+ of ${m},`).test(status) && seed.includes('4242');
+    }, keys);
     await page.evaluate(() => {
       window.endingPages = [];
       window.drowsel.onShow = () => {
@@ -667,6 +743,8 @@ try {
     fail('the English ending shows ' + storyRows(englishPages[6]));
   const pressed = await page.evaluate(() => [...document.querySelectorAll('#language button')].map((b) => b.disabled));
   if (JSON.stringify(pressed) !== '[false,true]') fail('the language switch does not show English: ' + pressed);
+  await resumedRun();
+  await watchedReplays(page);
   await pageFaults(page);
   await offline(page);
   await touchGame();
@@ -675,6 +753,7 @@ try {
   console.log(
     `web page: ${KEYS.length} screens and the recording equal the headless game's (seed ${SEED}); ` +
       'the won game replays through its seven ending pages, in English too; a game by taps records the same keys as by keys; ' +
+      'a closed run resumes where it was and verifies; a replay pauses, steps and ends as in the terminal; ' +
       'no size overflows; the page reloads offline; bad seeds and replays are refused in words',
   );
 } catch (e) {

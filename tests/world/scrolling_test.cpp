@@ -51,7 +51,7 @@ class ScrollingTest : public GameTest {
    protected:
     void SetUp() override {
         GameTest::SetUp();
-        for (int k = 0; k < PALETTE_SIZE; ++k) terrain_palette[k] = TerrainKind{'#', 20 + k};
+        for (int k = 0; k < TERRAIN_PALETTE_SIZE; ++k) terrain_palette[k] = TerrainKind{'#', 20 + k};
         tag_map();
     }
 };

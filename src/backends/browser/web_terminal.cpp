@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "backends/browser/cp932_table.h"
 #include "screen/console.h"
-#include "text/encoding.h"
+#include "screen/row_walk.h"
 
 // The bodies are JavaScript, which the C++ formatter would break.
 // clang-format off
@@ -19,8 +18,8 @@ EM_JS(void, page_show_screen, (const uint32_t* cells, int count), {
 });
 // Waits for a key; with it what the key is for, so that the page offers the
 // touch controls that act there: "title", "command", "more", "direction",
-// "ending", "replay" (a replay's own keys) or "any", and the player's cell
-// (row, column) in play, else -1.
+// "ending", "paused" (a replay's, paused), "end" (a replay's last line) or
+// "any", and the player's cell (row, column) in play, else -1.
 EM_ASYNC_JS(int, page_next_key, (const char* wait, int row, int col), {
     return await Module.drowselNextKey(UTF8ToString(wait), row, col);
 });
@@ -45,6 +44,8 @@ const char* wait_name(KeyWait wait) {
         case KeyWait::direction: return "direction";
         case KeyWait::ending: return "ending";
         case KeyWait::replay: return "replay";
+        case KeyWait::paused: return "paused";
+        case KeyWait::replay_end: return "end";
         case KeyWait::any: break;
     }
     return "any";
@@ -106,34 +107,15 @@ WebTerminal& web_terminal() {
 }  // namespace
 
 // A double-byte character is one glyph over two cells, whatever width a
-// terminal would give it; a byte that is no character shows as "?", as in
-// the terminal build.
+// terminal would give it.
 void layout_web_row(const ScreenBuffer& screen, int row, uint32_t* cells) {
-    int col = 0;
-    while (col < SCREEN_COLS) {
-        const ScreenCell& cell = screen.cell(row, col);
-        unsigned char next = col + 1 < SCREEN_COLS ? screen.cell(row, col + 1).byte : 0;
-        if (starts_cp932_pair(cell.byte, next)) {
-            unsigned unicode = cp932_double_to_unicode(cell.byte, next);
-            if (unicode != 0) {
-                cells[col] = cell_code(unicode, CELL_WIDE, cell.colour);
-                cells[col + 1] = cell_code(0, CELL_COVERED, cell.colour);
-            } else {
-                cells[col] = cells[col + 1] = cell_code('?', CELL_SINGLE, cell.colour);
-            }
-            col += 2;
-            continue;
+    for (const RowChar& walked : walk_row(screen, row)) {
+        if (walked.cells == 2) {
+            cells[walked.col] = cell_code(walked.code, CELL_WIDE, walked.colour);
+            cells[walked.col + 1] = cell_code(0, CELL_COVERED, walked.colour);
+        } else {
+            cells[walked.col] = cell_code(walked.code, CELL_SINGLE, walked.colour);
         }
-        unsigned unicode = '?';
-        if (cell.byte == 0) {
-            unicode = ' ';
-        } else if (cell.byte >= 0x20 && cell.byte <= 0x7E) {
-            unicode = cell.byte;
-        } else if (cell.byte >= 0xA1 && cell.byte <= 0xDF && CP932_SINGLE[cell.byte] != 0) {
-            unicode = CP932_SINGLE[cell.byte];
-        }
-        cells[col] = cell_code(unicode, CELL_SINGLE, cell.colour);
-        ++col;
     }
 }
 

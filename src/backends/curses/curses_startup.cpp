@@ -2,7 +2,6 @@
 
 #include <curses.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <term.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "backends/curses/terminal_restore.h"
+#include "text/encoding.h"
 
 namespace {
 
@@ -51,15 +51,12 @@ void check_stream(int fd, const char* name) {
     refuse_to_run(reason.c_str(), EXIT_UNUSABLE_TERMINAL);
 }
 
-void check_converter(const char* to, const char* from) {
-    iconv_t converter = iconv_open(to, from);
-    if (converter != reinterpret_cast<iconv_t>(-1)) {
-        iconv_close(converter);
-        return;
-    }
+void check_cp932() {
+    std::string missing;
+    if (cp932_conversions_ready(missing)) return;
     out_of_memory_if_so(errno);
-    std::string reason = std::string("this system's iconv has no CP932 converter (") + from + " to " + to +
-                         "), so the game's Japanese texts cannot be shown";
+    std::string reason =
+        "this system's iconv has no CP932 converter (" + missing + "), so the game's Japanese texts cannot be shown";
     refuse_to_run(reason.c_str(), EXIT_NO_CP932);
 }
 
@@ -145,8 +142,7 @@ void start_curses() {
     std::setlocale(LC_ALL, "");
     check_stream(STDIN_FILENO, "input");
     check_stream(STDOUT_FILENO, "output");
-    check_converter("CP932", "UTF-8");
-    check_converter("WCHAR_T", "CP932");
+    check_cp932();
     check_terminal_type();
 
     termios shell_modes{};

@@ -1,6 +1,6 @@
 #pragma once
 // The play terminal: the screen shown through ncursesw, keys read from it.
-// Curses itself stays inside the curses_*.cpp files of screen/.
+// Curses itself stays inside this folder, backends/curses/.
 #include "screen/colours.h"
 #include "screen/terminal.h"
 

@@ -2,16 +2,15 @@
 // What a real terminal draws for a row of the screen. The screen holds CP932
 // bytes, and a text's width in columns is its length in bytes; the terminal
 // speaks the locale's encoding, where a character may be unknown or of
-// another width. This turns a row into characters to draw so that every
-// column stays where the bytes put it:
+// another width. This turns the characters of a row (screen/row_walk.h)
+// into characters to draw so that every column stays where the bytes put
+// it:
 // - a double-byte character the terminal shows two columns wide is drawn
 //   as it is;
 // - one the locale counts one column wide (in UTF-8: ― “ ” …) is followed
 //   by a space, or, on a terminal that draws such characters two columns
 //   wide (set_ambiguous_wide), drawn as it is and taking two columns;
 // - one the locale cannot encode becomes "??", a broken byte "?".
-#include <iconv.h>
-
 #include <cwchar>
 #include <unordered_map>
 #include <vector>
@@ -29,11 +28,7 @@ struct DrawnChar {
 class TerminalGlyphs {
    public:
     // Uses the locale in force at each lookup (LC_CTYPE); a character is
-    // converted once and remembered.
-    TerminalGlyphs();
-    ~TerminalGlyphs();
-    TerminalGlyphs(const TerminalGlyphs&) = delete;
-    TerminalGlyphs& operator=(const TerminalGlyphs&) = delete;
+    // looked up once and remembered.
 
     // Whether the terminal draws the characters the locale counts one
     // column wide but that are double-byte in CP932 two columns wide.
@@ -48,10 +43,8 @@ class TerminalGlyphs {
         wchar_t wc = 0;  // 0 when the terminal cannot show it
         int width = 0;
     };
-    const Glyph& lookup(const unsigned char* bytes, int length);
-    Glyph convert(const unsigned char* bytes, int length);
+    const Glyph& lookup(char32_t code);
 
-    iconv_t converter_;
     bool ambiguous_wide_ = false;
-    std::unordered_map<unsigned, Glyph> cache_;
+    std::unordered_map<char32_t, Glyph> cache_;
 };

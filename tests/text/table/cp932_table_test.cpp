@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "backends/browser/cp932_table.h"
 #include "text/encoding.h"
 
 namespace {
@@ -31,7 +30,7 @@ std::string iconv_of(iconv_t converter, std::string in) {
     return std::string(out, out_at);
 }
 
-TEST(WebEncoding, EveryCharacterConvertsAsIconvConvertsIt) {
+TEST(Cp932Tables, EveryCharacterConvertsAsIconvConvertsIt) {
     iconv_t to_cp932_iconv = iconv_open("CP932", "UTF-8");
     iconv_t from_cp932_iconv = iconv_open("UTF-8", "CP932");
     ASSERT_NE(to_cp932_iconv, reinterpret_cast<iconv_t>(-1));
@@ -46,8 +45,7 @@ TEST(WebEncoding, EveryCharacterConvertsAsIconvConvertsIt) {
         if (!is_cp932_lead_byte(static_cast<unsigned char>(lead))) continue;
         for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
             std::string expected = iconv_of(from_cp932_iconv, {static_cast<char>(lead), static_cast<char>(trail)});
-            unsigned shown =
-                cp932_double_to_unicode(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+            unsigned shown = cp932_pair_to_unicode(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
             if ((shown == 0 ? "" : utf8_of(shown)) != expected && ++wrong < 5)
                 ADD_FAILURE() << std::hex << lead << " " << trail;
         }

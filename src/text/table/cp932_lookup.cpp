@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <string>
 
-#include "backends/browser/cp932_table.h"
 #include "text/encoding.h"
+#include "text/table/cp932_table.h"
 
 namespace {
 
@@ -58,9 +58,14 @@ std::string to_cp932(std::string_view utf8) {
     return out;
 }
 
-unsigned cp932_double_to_unicode(unsigned char lead, unsigned char trail) {
+char32_t cp932_byte_to_unicode(unsigned char byte) { return CP932_SINGLE[byte]; }
+
+char32_t cp932_pair_to_unicode(unsigned char lead, unsigned char trail) {
     if (!is_cp932_lead_byte(lead) || trail < CP932_TRAIL_FIRST || trail >= CP932_TRAIL_FIRST + CP932_TRAIL_COUNT)
         return 0;
     int index = lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + (0x9F - 0x81 + 1);
     return CP932_DOUBLE[index][trail - CP932_TRAIL_FIRST];
 }
+
+// The tables are part of the program: nothing can be missing.
+bool cp932_conversions_ready(std::string&) { return true; }

@@ -16,6 +16,3 @@ extern const uint16_t CP932_DOUBLE[CP932_LEAD_COUNT][CP932_TRAIL_COUNT];
 // sorted by Unicode: the form iconv gives when it encodes each character.
 extern const uint32_t CP932_FROM_UNICODE[];
 extern const int CP932_FROM_UNICODE_COUNT;
-
-// The Unicode character of a double-byte sequence, 0 when it has none.
-unsigned cp932_double_to_unicode(unsigned char lead, unsigned char trail);
