@@ -21,6 +21,9 @@ std::string failure(const std::string& doing, const std::string& path, int error
     return "cannot " + doing + " " + quoted(path) + ": " + std::strerror(error);
 }
 
+// "at key 12", or "at its end line" for key 0.
+std::string at_key(long key) { return key > 0 ? "at key " + std::to_string(key) : "at its end line"; }
+
 const char* kind_of_file(mode_t mode) {
     if (S_ISFIFO(mode)) return "a FIFO";
     if (S_ISSOCK(mode)) return "a socket";
@@ -130,9 +133,7 @@ bool RecordingWriter::write(std::string_view line) {
         if (!path_.empty()) written_ += line;
         return said_ != before;
     }
-    failure_ = std::string("Recording stopped ") + (key ? "at key " + std::to_string(keys_) : "at its end line") +
-               ": " + std::strerror(errno);
-    said_ = failure_.substr(0, SCREEN_COLS);
+    stop(at_key(key ? keys_ : 0) + ": " + std::strerror(errno));
     return true;
 }
 
@@ -167,10 +168,8 @@ bool RecordingWriter::mend(long key) {
         say(what, key, kept);
         return true;
     }
-    failure_ = "Recording stopped " + (key > 0 ? "at key " + std::to_string(key) : std::string("at its end line")) +
-               ": " + quoted(given_path_) + " was " + what + " and the run cannot be written again" +
-               (problem.empty() ? "" : " (" + problem + ")");
-    said_ = failure_.substr(0, SCREEN_COLS);
+    stop(at_key(key) + ": " + quoted(given_path_) + " was " + what + " and the run cannot be written again" +
+         (problem.empty() ? "" : " (" + problem + ")"));
     return false;
 }
 
@@ -192,10 +191,14 @@ bool RecordingWriter::write_whole_at(const std::string& path) {
 // "'run.rec' was deleted at key 12; written again whole" or "...; the run
 // goes on in '...'", with the names cut to their last part when the whole
 // paths do not fit the status line.
+void RecordingWriter::stop(const std::string& why) {
+    failure_ = "Recording stopped " + why;
+    said_ = failure_.substr(0, SCREEN_COLS);
+}
+
 void RecordingWriter::say(const std::string& what, long key, const std::string& where) {
     auto line = [&](const std::string& given, const std::string& kept) {
-        return quoted(given) + " was " + what + " at " +
-               (key > 0 ? "key " + std::to_string(key) : std::string("its end line")) +
+        return quoted(given) + " was " + what + " " + at_key(key) +
                (kept.empty() ? "; written again whole" : "; the run goes on in " + quoted(kept));
     };
     auto last_part = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
@@ -286,6 +289,11 @@ class FollowedFile {
     std::chrono::steady_clock::time_point free_since_{};
 };
 
+std::unique_ptr<RecordingReader> follower(const std::string& path, int fd) {
+    auto file = std::make_shared<FollowedFile>(path, fd);
+    return std::make_unique<RecordingReader>([file](char* into, std::size_t room) { return file->read(into, room); });
+}
+
 }  // namespace
 
 bool open_recording_file(const std::string& path, OpenedRecording& opened, std::string& problem, bool follow) {
@@ -293,20 +301,14 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0 && follow && errno == ENOENT) {
         // Not begun yet: the reader waits for it.
-        auto file = std::make_shared<FollowedFile>(path, -1);
-        opened.reader =
-            std::make_unique<RecordingReader>([file](char* into, std::size_t room) { return file->read(into, room); });
+        opened.reader = follower(path, -1);
         opened.header_read = false;
         return true;
     }
-    if (fd < 0) {
-        problem = failure("read the recording", path, errno);
-        return false;
-    }
     struct stat info {};
-    if (fstat(fd, &info) != 0) {
+    if (fd < 0 || fstat(fd, &info) != 0) {
         problem = failure("read the recording", path, errno);
-        close(fd);
+        if (fd >= 0) close(fd);
         return false;
     }
     if (S_ISDIR(info.st_mode) || (!S_ISREG(info.st_mode) && !(follow && S_ISFIFO(info.st_mode)))) {
@@ -319,9 +321,7 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
     }
     opened.fd = fd;
     if (follow) {
-        auto file = std::make_shared<FollowedFile>(path, fd);
-        opened.reader =
-            std::make_unique<RecordingReader>([file](char* into, std::size_t room) { return file->read(into, room); });
+        opened.reader = follower(path, fd);
     } else {
         opened.reader = std::make_unique<RecordingReader>([fd](char* into, std::size_t room) -> long {
             for (;;) {

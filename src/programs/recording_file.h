@@ -71,6 +71,8 @@ class RecordingWriter {
     bool mend(long key);
     bool write_whole_at(const std::string& path);
     void say(const std::string& what, long key, const std::string& where);
+    // "Recording stopped " `why`: the failure, and the line to show.
+    void stop(const std::string& why);
 
     int fd_;
     std::string path_;
