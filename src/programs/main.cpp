@@ -56,6 +56,13 @@ std::optional<Language> chosen_language(const ProgramOptions& options) {
     std::exit(EXIT_RECORDING_PROBLEM);
 }
 
+OpenedRecording opened_or_refused(const std::string& path, bool follow = false) {
+    OpenedRecording opened;
+    std::string problem;
+    if (!open_recording_file(path, opened, problem, follow)) refuse(problem);
+    return opened;
+}
+
 // The lines of a run going to its file; what becomes of the file is said
 // at once on the status line, and the game goes on.
 RecordingTerminal::Sink sink_to(RecordingWriter& writer, Terminal& screen) {
@@ -133,9 +140,7 @@ int closed_recording(const RecordingWriter& writer, bool kept, int status) {
 // unless --lang says otherwise; a followed run not begun yet, once its
 // header comes.
 [[noreturn]] void replay(const ProgramOptions& options) {
-    OpenedRecording opened;
-    std::string problem;
-    if (!open_recording_file(options.replay_path, opened, problem, options.follow)) refuse(problem);
+    OpenedRecording opened = opened_or_refused(options.replay_path, options.follow);
     Terminal& screen = *shown_terminal(options);
     leave_replay(options.follow
                      ? follow_run(screen, *opened.reader, opened.header, opened.header_read, chosen_language(options))
@@ -188,8 +193,10 @@ int main(int argc, char** argv) {
         case OptionsOutcome::play: break;
     }
     set_shown_language(options.language);
-    if (!options.verify_path.empty()) verify_recording(options.verify_path);
-    if (!options.cast_path.empty()) export_cast(options.cast_path, options.cast_recording, chosen_language(options));
+    if (!options.verify_path.empty()) verify_recording(opened_or_refused(options.verify_path));
+    if (!options.cast_path.empty())
+        export_cast(options.cast_path, options.cast_recording, opened_or_refused(options.cast_recording),
+                    chosen_language(options));
     if (options.resume) resume(options);
     if (!options.replay_path.empty()) replay(options);
     if (!options.no_record) record(options);

@@ -10,21 +10,10 @@
 
 #include "backends/cast/cast_terminal.h"
 #include "game/version.h"
-#include "programs/recording_file.h"
 #include "recording/runs.h"
 #include "screen/exit_status.h"
 
 namespace {
-
-OpenedRecording open_or_leave(const std::string& path) {
-    OpenedRecording opened;
-    std::string problem;
-    if (!open_recording_file(path, opened, problem)) {
-        std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
-        std::exit(EXIT_RECORDING_PROBLEM);
-    }
-    return opened;
-}
 
 // "1 dream", "2 dreams".
 std::string counted(long count, const char* thing) {
@@ -33,8 +22,7 @@ std::string counted(long count, const char* thing) {
 
 }  // namespace
 
-void verify_recording(const std::string& path) {
-    OpenedRecording opened = open_or_leave(path);
+void verify_recording(OpenedRecording opened) {
     RunResult run = verify_run(*opened.reader, opened.header);
     std::string by = opened.header.game_version == GAME_VERSION
                          ? ""
@@ -46,8 +34,8 @@ void verify_recording(const std::string& path) {
     std::exit(run.status);
 }
 
-void export_cast(const std::string& out, const std::string& path, std::optional<Language> language) {
-    OpenedRecording opened = open_or_leave(path);
+void export_cast(const std::string& out, const std::string& path, OpenedRecording opened,
+                 std::optional<Language> language) {
     // "-": the cast goes to standard output, and nothing is ever removed.
     bool to_stdout = out == "-";
     std::string named = to_stdout ? "standard output" : "'" + out + "'";

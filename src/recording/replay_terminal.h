@@ -58,8 +58,6 @@ class ReplayTerminal : public Terminal {
 
     // True once the replay has ended (not while a resumed run goes on).
     bool over() const { return over_; }
-    // True once a resumed run goes on live.
-    bool playing_on() const { return live_ != nullptr; }
     int status() const { return status_; }
     long keys_replayed() const { return keys_; }
     // Empty unless the replay stopped on a problem.
