@@ -77,15 +77,12 @@ RecordingTerminal::Sink sink_to(RecordingWriter& writer, Terminal& screen) {
 int closed_recording(const RecordingWriter& writer, bool kept, int status) {
     bool closed = close(writer.fd()) == 0;
     if (!writer.mended().empty()) std::fprintf(stderr, "drowsel: %s\n", writer.mended().c_str());
-    if (writer.failed()) {
+    if (writer.failed())
         std::fprintf(stderr, "drowsel: '%s': %s\n", writer.path().c_str(), writer.failure().c_str());
-        status = kept ? status : EXIT_RECORDING_PROBLEM;
-    } else if (!closed) {
+    else if (!closed)
         std::perror(("drowsel: '" + writer.path() + "' could not be closed").c_str());
-        status = kept ? status : EXIT_RECORDING_PROBLEM;
-    } else if (writer.moved() && !kept) {
-        status = EXIT_RECORDING_PROBLEM;  // the run is whole, but not where it was asked for
-    }
+    // A run moved is whole, but not where it was asked for.
+    if (!kept && (writer.failed() || !closed || writer.moved())) status = EXIT_RECORDING_PROBLEM;
     if (kept) prune_finished_runs(writer.path().substr(0, writer.path().rfind('/')));
     return status;
 }
