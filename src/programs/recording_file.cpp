@@ -21,6 +21,14 @@ std::string failure(const std::string& doing, const std::string& path, int error
     return "cannot " + doing + " " + quoted(path) + ": " + std::strerror(error);
 }
 
+// read(2), or pread(2) at `at` when it is given, again when a signal cut it.
+long read_from(int fd, char* into, std::size_t room, off_t at = -1) {
+    for (;;) {
+        ssize_t got = at < 0 ? read(fd, into, room) : pread(fd, into, room, at);
+        if (got >= 0 || errno != EINTR) return static_cast<long>(got);
+    }
+}
+
 // "at key 12", or "at its end line" for key 0.
 std::string at_key(long key) { return key > 0 ? "at key " + std::to_string(key) : "at its end line"; }
 
@@ -71,8 +79,7 @@ int reopen_recording_file(const std::string& path, std::string& kept, std::strin
     kept.assign(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t got = 0;
     while (got < kept.size()) {
-        ssize_t n = pread(fd, kept.data() + got, kept.size() - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
+        long n = read_from(fd, kept.data() + got, kept.size() - got, static_cast<off_t>(got));
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
@@ -226,20 +233,17 @@ class FollowedFile {
         if (fd_ < 0) {
             if (broken_ || !open_when_there()) return broken_ ? -1 : RECORDING_NOTHING_YET;
         }
-        for (;;) {
-            ssize_t got = ::read(fd_, into, room);
-            if (got < 0 && errno == EINTR) continue;
-            if (got > 0) {
-                read_ += got;
-                free_since_ = {};
-                return static_cast<long>(got);
-            }
-            if (got < 0 && errno != EAGAIN) return -1;
-            // A FIFO gives 0 when no writer has it open: none yet, or the
-            // one that wrote has closed it.
-            if (fifo_) return got == 0 && read_ > 0 ? RECORDING_WRITER_GONE : RECORDING_NOTHING_YET;
-            return quiet();
+        long got = read_from(fd_, into, room);
+        if (got > 0) {
+            read_ += got;
+            free_since_ = {};
+            return got;
         }
+        if (got < 0 && errno != EAGAIN) return -1;
+        // A FIFO gives 0 when no writer has it open: none yet, or the
+        // one that wrote has closed it.
+        if (fifo_) return got == 0 && read_ > 0 ? RECORDING_WRITER_GONE : RECORDING_NOTHING_YET;
+        return quiet();
     }
 
    private:
@@ -323,13 +327,8 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
     if (follow) {
         opened.reader = follower(path, fd);
     } else {
-        opened.reader = std::make_unique<RecordingReader>([fd](char* into, std::size_t room) -> long {
-            for (;;) {
-                ssize_t got = read(fd, into, room);
-                if (got < 0 && errno == EINTR) continue;
-                return static_cast<long>(got);
-            }
-        });
+        opened.reader =
+            std::make_unique<RecordingReader>([fd](char* into, std::size_t room) { return read_from(fd, into, room); });
     }
     RecordingStatus status = opened.reader->read_header(opened.header);
     if (status == RecordingStatus::ok) return true;
@@ -348,12 +347,9 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
 long count_recorded_keys(int fd) {
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-    return count_recorded_keys([fd, at = off_t{0}](char* into, std::size_t room) mutable -> long {
-        for (;;) {
-            ssize_t got = pread(fd, into, room, at);
-            if (got < 0 && errno == EINTR) continue;
-            if (got > 0) at += got;
-            return static_cast<long>(got);
-        }
+    return count_recorded_keys([fd, at = off_t{0}](char* into, std::size_t room) mutable {
+        long got = read_from(fd, into, room, at);
+        if (got > 0) at += got;
+        return got;
     });
 }
