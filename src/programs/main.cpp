@@ -41,11 +41,6 @@ Terminal* shown_terminal(const ProgramOptions& options) {
     return &reader;
 }
 
-[[noreturn]] void play(Terminal* terminal) {
-    install_terminal(terminal);
-    std::exit(program_entry());
-}
-
 std::optional<Language> chosen_language(const ProgramOptions& options) {
     if (!options.language_given) return std::nullopt;
     return options.language;
@@ -198,5 +193,6 @@ int main(int argc, char** argv) {
     if (!options.replay_path.empty()) replay(options);
     if (!options.no_record) record(options);
     if (options.seed_given) random_fix_seed(options.seed);
-    play(shown_terminal(options));
+    install_terminal(shown_terminal(options));
+    return program_entry();
 }
