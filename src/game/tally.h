@@ -7,6 +7,7 @@ struct RunTally {
     long dreams = 0;   // dreams begun (reset_world calls)
     long kills = 0;    // monsters slain by the player
     bool won = false;  // the archmage slain: the run ends in victory
+    const char* ending() const { return won ? "victory" : "quit"; }
 };
 
 extern RunTally run_tally;

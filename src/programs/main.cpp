@@ -41,11 +41,6 @@ Terminal* shown_terminal(const ProgramOptions& options) {
     return &reader;
 }
 
-[[noreturn]] void play(Terminal* terminal) {
-    install_terminal(terminal);
-    std::exit(program_entry());
-}
-
 std::optional<Language> chosen_language(const ProgramOptions& options) {
     if (!options.language_given) return std::nullopt;
     return options.language;
@@ -54,6 +49,13 @@ std::optional<Language> chosen_language(const ProgramOptions& options) {
 [[noreturn]] void refuse(const std::string& problem) {
     std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
     std::exit(EXIT_RECORDING_PROBLEM);
+}
+
+OpenedRecording opened_or_refused(const std::string& path, bool follow = false) {
+    OpenedRecording opened;
+    std::string problem;
+    if (!open_recording_file(path, opened, problem, follow)) refuse(problem);
+    return opened;
 }
 
 // The lines of a run going to its file; what becomes of the file is said
@@ -70,15 +72,12 @@ RecordingTerminal::Sink sink_to(RecordingWriter& writer, Terminal& screen) {
 int closed_recording(const RecordingWriter& writer, bool kept, int status) {
     bool closed = close(writer.fd()) == 0;
     if (!writer.mended().empty()) std::fprintf(stderr, "drowsel: %s\n", writer.mended().c_str());
-    if (writer.failed()) {
+    if (writer.failed())
         std::fprintf(stderr, "drowsel: '%s': %s\n", writer.path().c_str(), writer.failure().c_str());
-        status = kept ? status : EXIT_RECORDING_PROBLEM;
-    } else if (!closed) {
+    else if (!closed)
         std::perror(("drowsel: '" + writer.path() + "' could not be closed").c_str());
-        status = kept ? status : EXIT_RECORDING_PROBLEM;
-    } else if (writer.moved() && !kept) {
-        status = EXIT_RECORDING_PROBLEM;  // the run is whole, but not where it was asked for
-    }
+    // A run moved is whole, but not where it was asked for.
+    if (!kept && (writer.failed() || !closed || writer.moved())) status = EXIT_RECORDING_PROBLEM;
     if (kept) prune_finished_runs(writer.path().substr(0, writer.path().rfind('/')));
     return status;
 }
@@ -133,9 +132,7 @@ int closed_recording(const RecordingWriter& writer, bool kept, int status) {
 // unless --lang says otherwise; a followed run not begun yet, once its
 // header comes.
 [[noreturn]] void replay(const ProgramOptions& options) {
-    OpenedRecording opened;
-    std::string problem;
-    if (!open_recording_file(options.replay_path, opened, problem, options.follow)) refuse(problem);
+    OpenedRecording opened = opened_or_refused(options.replay_path, options.follow);
     Terminal& screen = *shown_terminal(options);
     leave_replay(options.follow
                      ? follow_run(screen, *opened.reader, opened.header, opened.header_read, chosen_language(options))
@@ -188,11 +185,14 @@ int main(int argc, char** argv) {
         case OptionsOutcome::play: break;
     }
     set_shown_language(options.language);
-    if (!options.verify_path.empty()) verify_recording(options.verify_path);
-    if (!options.cast_path.empty()) export_cast(options.cast_path, options.cast_recording, chosen_language(options));
+    if (!options.verify_path.empty()) verify_recording(opened_or_refused(options.verify_path));
+    if (!options.cast_path.empty())
+        export_cast(options.cast_path, options.cast_recording, opened_or_refused(options.cast_recording),
+                    chosen_language(options));
     if (options.resume) resume(options);
     if (!options.replay_path.empty()) replay(options);
     if (!options.no_record) record(options);
     if (options.seed_given) random_fix_seed(options.seed);
-    play(shown_terminal(options));
+    install_terminal(shown_terminal(options));
+    return program_entry();
 }

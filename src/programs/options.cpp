@@ -48,6 +48,10 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
     bool help = false;
     bool version = false;
     std::set<int> given;
+    auto fail = [&problem](std::string why) {
+        problem = std::move(why);
+        return OptionsOutcome::error;
+    };
     opterr = 0;  // the messages are ours
     optind = 0;  // start afresh, whatever was parsed before
     optopt = 0;
@@ -61,17 +65,12 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
         bool long_word = word.rfind("--", 0) == 0;
         // The option's own name, however it was written (-h, --rec, ...).
         std::string name = choice == 'h' ? "--help" : index >= 0 ? std::string("--") + LONG_OPTIONS[index].name : word;
-        if (choice != ':' && choice != '?' && !given.insert(choice).second) {
-            problem = name + " is given twice";
-            return OptionsOutcome::error;
-        }
+        if (choice != ':' && choice != '?' && !given.insert(choice).second) return fail(name + " is given twice");
         switch (choice) {
             case OPTION_SEED:
                 options.seed_given = true;
-                if (!parse_seed(optarg, options.seed)) {
-                    problem = "--seed takes a whole number from 0 to 4294967295, not '" + std::string(optarg) + "'";
-                    return OptionsOutcome::error;
-                }
+                if (!parse_seed(optarg, options.seed))
+                    return fail("--seed takes a whole number from 0 to 4294967295, not '" + std::string(optarg) + "'");
                 break;
             case OPTION_FOLLOW: options.follow = true; break;
             case OPTION_NO_RECORD: options.no_record = true; break;
@@ -79,10 +78,7 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
             case OPTION_REPLAY:
             case OPTION_VERIFY:
             case OPTION_EXPORT_CAST:
-                if (*optarg == '\0') {
-                    problem = name + " needs a file name";
-                    return OptionsOutcome::error;
-                }
+                if (*optarg == '\0') return fail(name + " needs a file name");
                 (choice == OPTION_RECORD   ? options.record_path
                  : choice == OPTION_REPLAY ? options.replay_path
                  : choice == OPTION_VERIFY ? options.verify_path
@@ -90,36 +86,26 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
                 break;
             case OPTION_RESUME:
                 options.resume = true;
-                if (optarg != nullptr && *optarg == '\0') {
-                    problem = "--resume needs a file name after its '='";
-                    return OptionsOutcome::error;
-                }
+                if (optarg != nullptr && *optarg == '\0') return fail("--resume needs a file name after its '='");
                 if (optarg != nullptr) options.resume_path = optarg;
                 break;
             case OPTION_LANG:
                 options.language_given = true;
-                if (!parse_language_name(optarg, options.language)) {
-                    problem = "--lang takes ja or en, not '" + std::string(optarg) + "'";
-                    return OptionsOutcome::error;
-                }
+                if (!parse_language_name(optarg, options.language))
+                    return fail("--lang takes ja or en, not '" + std::string(optarg) + "'");
                 break;
             case OPTION_PALETTE:
-                if (!parse_palette_name(optarg, options.palette)) {
-                    problem = "--palette takes default, contrast or colourblind, not '" + std::string(optarg) + "'";
-                    return OptionsOutcome::error;
-                }
+                if (!parse_palette_name(optarg, options.palette))
+                    return fail("--palette takes default, contrast or colourblind, not '" + std::string(optarg) + "'");
                 break;
             case OPTION_READER: options.reader = true; break;
             case 'h': help = true; break;
             case OPTION_VERSION: version = true; break;
-            case ':': problem = word + " needs a value"; return OptionsOutcome::error;
+            case ':': return fail(word + " needs a value");
             default:
-                if (long_word && optopt != 0)
-                    problem = word + " takes no value";
-                else
-                    problem =
-                        "unknown option '" + (long_word ? word : std::string("-") + static_cast<char>(optopt)) + "'";
-                return OptionsOutcome::error;
+                if (long_word && optopt != 0) return fail(word + " takes no value");
+                return fail("unknown option '" + (long_word ? word : std::string("-") + static_cast<char>(optopt)) +
+                            "'");
         }
     }
     // --export-cast OUT FILE: the one word left over is the recording;
@@ -127,50 +113,27 @@ OptionsOutcome parse_options(int argc, char* const argv[], ProgramOptions& optio
     if (!options.cast_path.empty() && optind < argc) options.cast_recording = argv[optind++];
     if (options.resume && options.resume_path.empty() && optind < argc) {
         options.resume_path = argv[optind++];
-        if (options.resume_path.empty()) {
-            problem = "--resume needs a file name";
-            return OptionsOutcome::error;
-        }
+        if (options.resume_path.empty()) return fail("--resume needs a file name");
     }
-    if (optind < argc) {
-        problem = "unexpected argument '" + std::string(argv[optind]) + "'";
-        return OptionsOutcome::error;
-    }
+    if (optind < argc) return fail("unexpected argument '" + std::string(argv[optind]) + "'");
     if (help) return OptionsOutcome::help;
     if (version) return OptionsOutcome::version;
-    if (!options.verify_path.empty() && given.size() > 1) {
-        problem = "--verify goes alone: the recording holds everything it needs";
-        return OptionsOutcome::error;
-    }
-    if (options.resume && given.size() - given.count(OPTION_PALETTE) - given.count(OPTION_READER) > 1) {
-        problem = "--resume goes alone (but for --palette and --reader): the run holds its seed and its language";
-        return OptionsOutcome::error;
-    }
-    if (!options.replay_path.empty() && !options.record_path.empty()) {
-        problem = "--record and --replay cannot be used together";
-        return OptionsOutcome::error;
-    }
-    if (options.no_record && (!options.record_path.empty() || !options.replay_path.empty())) {
-        problem = std::string("--no-record cannot be used with ") +
-                  (options.record_path.empty() ? "--replay: a replay records nothing" : "--record");
-        return OptionsOutcome::error;
-    }
-    if (!options.replay_path.empty() && options.seed_given) {
-        problem = "--seed cannot be used with --replay: the recording holds its seed";
-        return OptionsOutcome::error;
-    }
-    if (options.follow && options.replay_path.empty()) {
-        problem = "--follow goes with --replay FILE";
-        return OptionsOutcome::error;
-    }
-    if (!options.cast_path.empty() && options.cast_recording.empty()) {
-        problem = "--export-cast needs the cast to write and the recording: --export-cast OUT FILE";
-        return OptionsOutcome::error;
-    }
-    if (!options.cast_path.empty() && given.size() - options.language_given > 1) {
-        problem = "--export-cast goes alone (but for --lang): the recording holds everything it needs";
-        return OptionsOutcome::error;
-    }
+    if (!options.verify_path.empty() && given.size() > 1)
+        return fail("--verify goes alone: the recording holds everything it needs");
+    if (options.resume && given.size() - given.count(OPTION_PALETTE) - given.count(OPTION_READER) > 1)
+        return fail("--resume goes alone (but for --palette and --reader): the run holds its seed and its language");
+    if (!options.replay_path.empty() && !options.record_path.empty())
+        return fail("--record and --replay cannot be used together");
+    if (options.no_record && (!options.record_path.empty() || !options.replay_path.empty()))
+        return fail(std::string("--no-record cannot be used with ") +
+                    (options.record_path.empty() ? "--replay: a replay records nothing" : "--record"));
+    if (!options.replay_path.empty() && options.seed_given)
+        return fail("--seed cannot be used with --replay: the recording holds its seed");
+    if (options.follow && options.replay_path.empty()) return fail("--follow goes with --replay FILE");
+    if (!options.cast_path.empty() && options.cast_recording.empty())
+        return fail("--export-cast needs the cast to write and the recording: --export-cast OUT FILE");
+    if (!options.cast_path.empty() && given.size() - options.language_given > 1)
+        return fail("--export-cast goes alone (but for --lang): the recording holds everything it needs");
     return OptionsOutcome::play;
 }
 

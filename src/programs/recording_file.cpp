@@ -21,6 +21,17 @@ std::string failure(const std::string& doing, const std::string& path, int error
     return "cannot " + doing + " " + quoted(path) + ": " + std::strerror(error);
 }
 
+// read(2), or pread(2) at `at` when it is given, again when a signal cut it.
+long read_from(int fd, char* into, std::size_t room, off_t at = -1) {
+    for (;;) {
+        ssize_t got = at < 0 ? read(fd, into, room) : pread(fd, into, room, at);
+        if (got >= 0 || errno != EINTR) return static_cast<long>(got);
+    }
+}
+
+// "at key 12", or "at its end line" for key 0.
+std::string at_key(long key) { return key > 0 ? "at key " + std::to_string(key) : "at its end line"; }
+
 const char* kind_of_file(mode_t mode) {
     if (S_ISFIFO(mode)) return "a FIFO";
     if (S_ISSOCK(mode)) return "a socket";
@@ -68,8 +79,7 @@ int reopen_recording_file(const std::string& path, std::string& kept, std::strin
     kept.assign(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t got = 0;
     while (got < kept.size()) {
-        ssize_t n = pread(fd, kept.data() + got, kept.size() - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
+        long n = read_from(fd, kept.data() + got, kept.size() - got, static_cast<off_t>(got));
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
@@ -130,9 +140,7 @@ bool RecordingWriter::write(std::string_view line) {
         if (!path_.empty()) written_ += line;
         return said_ != before;
     }
-    failure_ = std::string("Recording stopped ") + (key ? "at key " + std::to_string(keys_) : "at its end line") +
-               ": " + std::strerror(errno);
-    said_ = failure_.substr(0, SCREEN_COLS);
+    stop(at_key(key ? keys_ : 0) + ": " + std::strerror(errno));
     return true;
 }
 
@@ -167,10 +175,8 @@ bool RecordingWriter::mend(long key) {
         say(what, key, kept);
         return true;
     }
-    failure_ = "Recording stopped " + (key > 0 ? "at key " + std::to_string(key) : std::string("at its end line")) +
-               ": " + quoted(given_path_) + " was " + what + " and the run cannot be written again" +
-               (problem.empty() ? "" : " (" + problem + ")");
-    said_ = failure_.substr(0, SCREEN_COLS);
+    stop(at_key(key) + ": " + quoted(given_path_) + " was " + what + " and the run cannot be written again" +
+         (problem.empty() ? "" : " (" + problem + ")"));
     return false;
 }
 
@@ -192,10 +198,14 @@ bool RecordingWriter::write_whole_at(const std::string& path) {
 // "'run.rec' was deleted at key 12; written again whole" or "...; the run
 // goes on in '...'", with the names cut to their last part when the whole
 // paths do not fit the status line.
+void RecordingWriter::stop(const std::string& why) {
+    failure_ = "Recording stopped " + why;
+    said_ = failure_.substr(0, SCREEN_COLS);
+}
+
 void RecordingWriter::say(const std::string& what, long key, const std::string& where) {
     auto line = [&](const std::string& given, const std::string& kept) {
-        return quoted(given) + " was " + what + " at " +
-               (key > 0 ? "key " + std::to_string(key) : std::string("its end line")) +
+        return quoted(given) + " was " + what + " " + at_key(key) +
                (kept.empty() ? "; written again whole" : "; the run goes on in " + quoted(kept));
     };
     auto last_part = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
@@ -223,20 +233,17 @@ class FollowedFile {
         if (fd_ < 0) {
             if (broken_ || !open_when_there()) return broken_ ? -1 : RECORDING_NOTHING_YET;
         }
-        for (;;) {
-            ssize_t got = ::read(fd_, into, room);
-            if (got < 0 && errno == EINTR) continue;
-            if (got > 0) {
-                read_ += got;
-                free_since_ = {};
-                return static_cast<long>(got);
-            }
-            if (got < 0 && errno != EAGAIN) return -1;
-            // A FIFO gives 0 when no writer has it open: none yet, or the
-            // one that wrote has closed it.
-            if (fifo_) return got == 0 && read_ > 0 ? RECORDING_WRITER_GONE : RECORDING_NOTHING_YET;
-            return quiet();
+        long got = read_from(fd_, into, room);
+        if (got > 0) {
+            read_ += got;
+            free_since_ = {};
+            return got;
         }
+        if (got < 0 && errno != EAGAIN) return -1;
+        // A FIFO gives 0 when no writer has it open: none yet, or the
+        // one that wrote has closed it.
+        if (fifo_) return got == 0 && read_ > 0 ? RECORDING_WRITER_GONE : RECORDING_NOTHING_YET;
+        return quiet();
     }
 
    private:
@@ -286,6 +293,11 @@ class FollowedFile {
     std::chrono::steady_clock::time_point free_since_{};
 };
 
+std::unique_ptr<RecordingReader> follower(const std::string& path, int fd) {
+    auto file = std::make_shared<FollowedFile>(path, fd);
+    return std::make_unique<RecordingReader>([file](char* into, std::size_t room) { return file->read(into, room); });
+}
+
 }  // namespace
 
 bool open_recording_file(const std::string& path, OpenedRecording& opened, std::string& problem, bool follow) {
@@ -293,20 +305,14 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0 && follow && errno == ENOENT) {
         // Not begun yet: the reader waits for it.
-        auto file = std::make_shared<FollowedFile>(path, -1);
-        opened.reader =
-            std::make_unique<RecordingReader>([file](char* into, std::size_t room) { return file->read(into, room); });
+        opened.reader = follower(path, -1);
         opened.header_read = false;
         return true;
     }
-    if (fd < 0) {
-        problem = failure("read the recording", path, errno);
-        return false;
-    }
     struct stat info {};
-    if (fstat(fd, &info) != 0) {
+    if (fd < 0 || fstat(fd, &info) != 0) {
         problem = failure("read the recording", path, errno);
-        close(fd);
+        if (fd >= 0) close(fd);
         return false;
     }
     if (S_ISDIR(info.st_mode) || (!S_ISREG(info.st_mode) && !(follow && S_ISFIFO(info.st_mode)))) {
@@ -319,17 +325,10 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
     }
     opened.fd = fd;
     if (follow) {
-        auto file = std::make_shared<FollowedFile>(path, fd);
-        opened.reader =
-            std::make_unique<RecordingReader>([file](char* into, std::size_t room) { return file->read(into, room); });
+        opened.reader = follower(path, fd);
     } else {
-        opened.reader = std::make_unique<RecordingReader>([fd](char* into, std::size_t room) -> long {
-            for (;;) {
-                ssize_t got = read(fd, into, room);
-                if (got < 0 && errno == EINTR) continue;
-                return static_cast<long>(got);
-            }
-        });
+        opened.reader =
+            std::make_unique<RecordingReader>([fd](char* into, std::size_t room) { return read_from(fd, into, room); });
     }
     RecordingStatus status = opened.reader->read_header(opened.header);
     if (status == RecordingStatus::ok) return true;
@@ -348,12 +347,9 @@ bool open_recording_file(const std::string& path, OpenedRecording& opened, std::
 long count_recorded_keys(int fd) {
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-    return count_recorded_keys([fd, at = off_t{0}](char* into, std::size_t room) mutable -> long {
-        for (;;) {
-            ssize_t got = pread(fd, into, room, at);
-            if (got < 0 && errno == EINTR) continue;
-            if (got > 0) at += got;
-            return static_cast<long>(got);
-        }
+    return count_recorded_keys([fd, at = off_t{0}](char* into, std::size_t room) mutable {
+        long got = read_from(fd, into, room, at);
+        if (got > 0) at += got;
+        return got;
     });
 }

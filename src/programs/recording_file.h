@@ -28,9 +28,7 @@ bool cut_recording_file(int fd, const std::string& path, std::size_t whole_bytes
                         std::string& problem);
 // True while a game records into `path` (it holds the file's lock).
 bool recording_in_play(const std::string& path);
-// Writes `bytes` with write(2) at once, so that they are on disk whatever
-// becomes of the process afterwards. False when the disk refuses them
-// (errno says why).
+// Writes `bytes` at once (write(2)); false, errno saying why, when refused.
 bool write_to_recording(int fd, std::string_view bytes);
 
 // The lines of a run going to its file as they come, the whole run kept in
@@ -71,6 +69,8 @@ class RecordingWriter {
     bool mend(long key);
     bool write_whole_at(const std::string& path);
     void say(const std::string& what, long key, const std::string& where);
+    // "Recording stopped " `why`: the failure, and the line to show.
+    void stop(const std::string& why);
 
     int fd_;
     std::string path_;
@@ -92,16 +92,12 @@ struct OpenedRecording {
     bool header_read = true;
     std::unique_ptr<RecordingReader> reader;  // reads the lines after the header
 };
-// Opens a recording and reads its header; false when the file cannot be
-// replayed (missing, unreadable, a directory, no regular file, empty, not a
-// recording, of another format version, a damaged header). It never waits
-// on a FIFO or a device. With `follow`, the file is still being written:
-// it may not exist yet (the reader waits for it), a FIFO is read as it
-// comes, the end of the bytes so far is no end (the reader says need_more
-// there) and the header may not be complete (header_read). The reader
-// tells a writer gone (its lock on the file released, or a FIFO's writer
-// closed, before the end line), a file truncated and one replaced or
-// deleted from a writer still writing.
+// Opens a recording and reads its header; false, with `problem`, when the
+// file cannot be replayed. It never waits on a FIFO or a device. With
+// `follow`, the file is still being written: it may not exist yet, a FIFO
+// is read as it comes, the reader says need_more where the bytes run out,
+// and tells a writer gone (its lock released, or a FIFO closed), a file
+// truncated, replaced or deleted.
 bool open_recording_file(const std::string& path, OpenedRecording& opened, std::string& problem, bool follow = false);
 
 // The keys of a complete recording (one with its end line), counted through

@@ -10,21 +10,10 @@
 
 #include "backends/cast/cast_terminal.h"
 #include "game/version.h"
-#include "programs/recording_file.h"
 #include "recording/runs.h"
 #include "screen/exit_status.h"
 
 namespace {
-
-OpenedRecording open_or_leave(const std::string& path) {
-    OpenedRecording opened;
-    std::string problem;
-    if (!open_recording_file(path, opened, problem)) {
-        std::fprintf(stderr, "drowsel: %s\n", problem.c_str());
-        std::exit(EXIT_RECORDING_PROBLEM);
-    }
-    return opened;
-}
 
 // "1 dream", "2 dreams".
 std::string counted(long count, const char* thing) {
@@ -33,8 +22,7 @@ std::string counted(long count, const char* thing) {
 
 }  // namespace
 
-void verify_recording(const std::string& path) {
-    OpenedRecording opened = open_or_leave(path);
+void verify_recording(OpenedRecording opened) {
     RunResult run = verify_run(*opened.reader, opened.header);
     std::string by = opened.header.game_version == GAME_VERSION
                          ? ""
@@ -46,29 +34,24 @@ void verify_recording(const std::string& path) {
     std::exit(run.status);
 }
 
-void export_cast(const std::string& out, const std::string& path, std::optional<Language> language) {
-    OpenedRecording opened = open_or_leave(path);
+void export_cast(const std::string& out, const std::string& path, OpenedRecording opened,
+                 std::optional<Language> language) {
     // "-": the cast goes to standard output, and nothing is ever removed.
     bool to_stdout = out == "-";
     std::string named = to_stdout ? "standard output" : "'" + out + "'";
     int fd = to_stdout ? STDOUT_FILENO : open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        int error = errno;
-        if (error == EEXIST)
-            std::fprintf(stderr, "drowsel: '%s' already exists; a cast never replaces a file\n", out.c_str());
-        else
-            std::fprintf(stderr, "drowsel: cannot create the cast '%s': %s\n", out.c_str(), std::strerror(error));
+    // Leaves with `why`, the cast removed once it is made.
+    auto leave = [&](const std::string& why) {
+        if (!to_stdout && fd >= 0) unlink(out.c_str());
+        std::fprintf(stderr, "drowsel: %s\n", why.c_str());
         std::exit(EXIT_RECORDING_PROBLEM);
-    }
-    auto forget = [&] {
-        if (!to_stdout) unlink(out.c_str());
     };
+    int error = errno;
+    if (fd < 0)
+        leave(error == EEXIST ? "'" + out + "' already exists; a cast never replaces a file"
+                              : "cannot create the cast '" + out + "': " + std::strerror(error));
     std::FILE* file = to_stdout ? stdout : fdopen(fd, "w");
-    if (file == nullptr) {
-        std::fprintf(stderr, "drowsel: cannot write the cast %s: %s\n", named.c_str(), std::strerror(errno));
-        forget();
-        std::exit(EXIT_RECORDING_PROBLEM);
-    }
+    if (file == nullptr) leave("cannot write the cast " + named + ": " + std::strerror(errno));
     RunResult run;
     {
         CastTerminal cast([file](std::string_view text) { std::fwrite(text.data(), 1, text.size(), file); },
@@ -79,14 +62,8 @@ void export_cast(const std::string& out, const std::string& path, std::optional<
     bool written = !std::ferror(file);
     written = std::fclose(file) == 0 && written;
     const char* reason = written ? "" : std::strerror(errno);
-    if (run.status == EXIT_RECORDING_PROBLEM || !written) {
-        forget();
-        if (!written)
-            std::fprintf(stderr, "drowsel: cannot write the cast %s: %s\n", named.c_str(), reason);
-        else
-            std::fprintf(stderr, "drowsel: '%s': %s; no cast written\n", path.c_str(), run.problem.c_str());
-        std::exit(EXIT_RECORDING_PROBLEM);
-    }
+    if (!written) leave("cannot write the cast " + named + ": " + reason);
+    if (run.status == EXIT_RECORDING_PROBLEM) leave("'" + path + "': " + run.problem + "; no cast written");
     if (run.status == EXIT_CUT_SHORT)
         std::fprintf(stderr, "drowsel: '%s': the recording was %s; the cast ends there\n", path.c_str(),
                      run.outcome.c_str());

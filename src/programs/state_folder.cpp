@@ -18,30 +18,6 @@ namespace {
 // "2026-12-09T10-21-47Z", then "-seed-N", then "-K" for a second copy.
 const std::regex RUN_NAME(R"(^(\d{4}-\d\d-\d\dT\d\d-\d\d-\d\dZ)-seed-\d+(?:-(\d))?\.rec$)");
 
-struct Named {
-    std::string when;  // the start, as the name gives it
-    int copy;
-    std::string name;
-};
-
-// The runs' names in `folder`, oldest first.
-std::vector<Named> run_names(const std::string& folder) {
-    std::vector<Named> names;
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return names;
-    while (dirent* entry = readdir(dir)) {
-        std::smatch match;
-        std::string name = entry->d_name;
-        if (!std::regex_match(name, match, RUN_NAME)) continue;
-        names.push_back({match[1], match[2].matched ? match[2].str()[0] - '0' : 1, name});
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end(), [](const Named& a, const Named& b) {
-        return a.when != b.when ? a.when < b.when : a.copy != b.copy ? a.copy < b.copy : a.name < b.name;
-    });
-    return names;
-}
-
 // Makes `folder` and the folders above it that are missing, 0700 each.
 bool make_folders(const std::string& folder, std::string& problem) {
     for (std::size_t at = 1; at <= folder.size(); ++at) {
@@ -97,11 +73,27 @@ bool run_is_finished(const std::string& path) {
 }
 
 std::vector<KeptRun> kept_runs(const std::string& folder) {
+    struct Named {
+        std::string when;  // the start, as the name gives it
+        int copy;
+        std::string name;
+    };
+    std::vector<Named> names;
     std::vector<KeptRun> runs;
-    for (const Named& named : run_names(folder)) {
-        std::string path = folder + "/" + named.name;
-        runs.push_back({path, run_is_finished(path)});
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return runs;
+    while (dirent* entry = readdir(dir)) {
+        std::smatch match;
+        std::string name = entry->d_name;
+        if (!std::regex_match(name, match, RUN_NAME)) continue;
+        names.push_back({match[1], match[2].matched ? match[2].str()[0] - '0' : 1, name});
     }
+    closedir(dir);
+    std::sort(names.begin(), names.end(), [](const Named& a, const Named& b) {
+        return a.when != b.when ? a.when < b.when : a.copy != b.copy ? a.copy < b.copy : a.name < b.name;
+    });
+    for (const Named& named : names)
+        runs.push_back({folder + "/" + named.name, run_is_finished(folder + "/" + named.name)});
     return runs;
 }
 

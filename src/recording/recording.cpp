@@ -53,6 +53,11 @@ bool parse_check(std::string_view text, uint32_t& check) {
 
 bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
+// True while `bytes` so far could be the start of `prefix` (or hold it).
+bool may_start_with(std::string_view bytes, std::string_view prefix) {
+    return prefix.substr(0, bytes.size()) == bytes.substr(0, prefix.size());
+}
+
 RecordingStatus parse_record_line(std::string_view line, Record& record) {
     if (starts_with(line, "e ")) {
         record = Record{RecordKind::end, 0, 0};
@@ -111,17 +116,14 @@ RecordingStatus decode_header(std::string_view bytes, bool complete, RecordingHe
     // A byte-order mark, as some editors save text, is no part of the name.
     std::size_t taken = 0;
     const std::string_view mark = "\xEF\xBB\xBF";
-    if (bytes.substr(0, mark.size()) == mark.substr(0, bytes.size() < mark.size() ? bytes.size() : mark.size())) {
+    if (may_start_with(bytes, mark)) {
         if (bytes.size() < mark.size()) return complete ? RecordingStatus::not_a_recording : RecordingStatus::need_more;
         bytes.remove_prefix(mark.size());
         taken = mark.size();
         if (bytes.empty()) return complete ? RecordingStatus::not_a_recording : RecordingStatus::need_more;
     }
     // The name comes first, so that any other file is refused at once.
-    const std::string magic = std::string(RECORDING_FORMAT_NAME) + " ";
-    std::size_t compared = bytes.size() < magic.size() ? bytes.size() : magic.size();
-    if (bytes.substr(0, compared) != std::string_view(magic).substr(0, compared))
-        return RecordingStatus::not_a_recording;
+    if (!may_start_with(bytes, std::string(RECORDING_FORMAT_NAME) + " ")) return RecordingStatus::not_a_recording;
 
     std::string_view value;
     RecordingStatus status = header_line(bytes, complete, RECORDING_FORMAT_NAME, value, taken);
@@ -145,10 +147,9 @@ RecordingStatus decode_header(std::string_view bytes, bool complete, RecordingHe
     // or nothing yet) leaves the header without a language.
     header.language.clear();
     const std::string_view lang = "lang ";
-    std::size_t seen = bytes.size() < lang.size() ? bytes.size() : lang.size();
-    if (bytes.substr(0, seen) == lang.substr(0, seen) && !(seen == 0 && complete)) {
-        if (seen < lang.size() && !complete) return RecordingStatus::need_more;
-        if (seen == lang.size()) {
+    if (may_start_with(bytes, lang) && !(bytes.empty() && complete)) {
+        if (bytes.size() < lang.size() && !complete) return RecordingStatus::need_more;
+        if (bytes.size() >= lang.size()) {
             if ((status = header_line(bytes, complete, "lang", value, taken)) != RecordingStatus::ok) return status;
             if (value.empty() || value.size() > MAX_LANGUAGE_NAME) return RecordingStatus::bad_header;
             for (char c : value)

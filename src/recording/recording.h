@@ -13,12 +13,11 @@
 //   ...
 //   e 5d2c90aa                 the game is over: the final check
 //
-// Every line ends with "\n". A copy saved with Windows line ends ("\r\n")
-// or with a UTF-8 byte-order mark before its first line reads as the same
-// recording, and so does a last key or end line that is whole but for its
-// "\n" (its check has exactly eight digits, so a line cut short never passes
-// for a whole one); a header line must end with its "\n". The check of a key line is state_check() (in
-// hexadecimal, 8 lower-case digits) taken when the game showed its first
+// Every line ends with "\n". A copy with "\r\n" line ends or a UTF-8
+// byte-order mark reads as the same recording, and so does a last key or
+// end line whole but for its "\n" (its check has exactly eight digits); a
+// header line must end with its "\n". The check of a key line is
+// state_check() (in hexadecimal, 8 lower-case digits) taken when the game showed its first
 // screen after the previous key, or when it asked for this key if it showed
 // none in between: the state the previous key led to. The key line of the
 // first key checks the state at the first screen of the program. The end

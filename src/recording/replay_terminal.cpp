@@ -223,7 +223,7 @@ void ReplayTerminal::shutdown() {
     check_pending_ = false;  // the end line holds this check
     const Record& last = upcoming(true);
     if (over_) return;
-    outcome_ = run_tally.won ? "victory" : "quit";
+    outcome_ = run_tally.ending();
     if (ends_recording(upcoming_status_)) {
         // Every key is there, but not the end line: a run cut at its very end.
         finish("End of the recording: " + outcome_ + ", cut short before its end line.", EXIT_CUT_SHORT);

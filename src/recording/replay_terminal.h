@@ -5,34 +5,19 @@
 // the recording; at the first difference the replay stops rather than show
 // a game that was never played.
 //
-// How the screens are seen is the settings' choice:
-// - watched (a ReplayWatcher given): on the real terminal, at the pace the
-//   watcher sets, the watcher's line below the game, and at the end the
-//   replay's last line until a key is pressed;
-// - behind (neither given): on a terminal that keeps them (a check, a
-//   cast): each key's pace goes to its sleep_ms, nothing is waited for;
-// - unseen (play_on given): nothing at all while the recorded keys last;
-//   where they run out before the game is over, the game goes on live on
-//   the terminal play_on gives (a run resumed). The game's own pauses are
-//   skipped until then.
+// Watched (a ReplayWatcher given), the screens are shown at the watcher's
+// pace; with neither watcher nor play_on they go to a terminal that keeps
+// them (a check, a cast), each key's pace to its sleep_ms; with play_on
+// nothing is shown until the recorded keys run out (a run resumed).
 //
-// Following, the recording is still being written: where its bytes run
-// out the replay waits for more (the reader says need_more) as the watcher
-// says, and shows each screen as soon as the game draws it; the check of
-// that screen's state is made when the next line arrives, and a screen that
-// fails it gives way to the last good one again. When the reader says the
-// writer is gone before the end line, the replay ends saying "the player
-// left at key N", with EXIT_CUT_SHORT; a file truncated or replaced under
-// it stops it as a problem.
+// Following, where the bytes run out the replay waits for more as the
+// watcher says and shows each screen at once; its check is made when the
+// next line arrives, and a screen that fails it gives way to the last good
+// one. A writer gone before the end line ends it with EXIT_CUT_SHORT.
 //
-// When the replay is over (the recorded game over, the recording cut short
-// or damaged, the watcher's Q) it gives the terminal back and over() is
-// true: status() is 0 when the recorded game is over (quit or won) or the
-// watcher stopped it, EXIT_CUT_SHORT when the recording was cut short,
-// EXIT_RECORDING_PROBLEM when it stopped on a problem (problem() says
-// which); outcome() says how the run ended in a few words. The game, which
-// is not over yet then, is led to its end unseen (its prompts answered,
-// then Q), so that program_entry returns.
+// When the replay is over it gives the terminal back (over(), status(),
+// problem(), outcome() say how), and the game, not over yet, is led to its
+// end unseen (its prompts answered, then Q), so that program_entry returns.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -73,8 +58,6 @@ class ReplayTerminal : public Terminal {
 
     // True once the replay has ended (not while a resumed run goes on).
     bool over() const { return over_; }
-    // True once a resumed run goes on live.
-    bool playing_on() const { return live_ != nullptr; }
     int status() const { return status_; }
     long keys_replayed() const { return keys_; }
     // Empty unless the replay stopped on a problem.

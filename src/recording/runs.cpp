@@ -30,8 +30,6 @@ void start_run(const RecordingHeader& header, std::optional<Language> language) 
     begin_run(header, language);
 }
 
-const char* ending(const RunTally& tally) { return tally.won ? "victory" : "quit"; }
-
 RunResult replayed(Terminal& terminal, RecordingReader& reader, const RecordingHeader& header,
                    ReplaySettings settings) {
     ReplayTerminal replay(terminal, reader, header, std::move(settings));
@@ -49,7 +47,7 @@ RunResult record_run(Terminal& terminal, const RecordingHeader& header, const Re
     install_terminal(&recorder);
     int status = program_entry();
     install_terminal(nullptr);
-    return {status, ending(run_tally), recorder.keys(), "", run_tally};
+    return {status, run_tally.ending(), recorder.keys(), "", run_tally};
 }
 
 RunResult replay_run(Terminal& terminal, RecordingReader& reader, const RecordingHeader& header,
@@ -99,7 +97,7 @@ RunResult resume_run(RecordingReader& reader, const RecordingHeader& header,
     ReplaySettings unseen;
     unseen.play_on = play_on;
     RunResult result = replayed(nothing, reader, header, unseen);
-    if (recorder) return {EXIT_DONE, ending(run_tally), recorder->keys(), "", run_tally};
+    if (recorder) return {EXIT_DONE, run_tally.ending(), recorder->keys(), "", run_tally};
     if (result.status != EXIT_RECORDING_PROBLEM) {
         // Replayed to the game's end: nothing is left to play.
         result.problem = "this run is over (" + result.outcome + "); there is nothing to resume";

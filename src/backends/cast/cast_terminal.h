@@ -6,9 +6,8 @@
 // rows and columns moved where the map scrolled, cursor moves, the changed
 // characters (UTF-8) and the shortest colour sequences, every double-byte
 // character kept on the game's two columns however wide the player draws
-// it. The time is what a watcher of the
-// replay would see: the game's own pauses and every sleep_ms the replay
-// asks for. It reads no keys: it stands behind an unwatched ReplayTerminal.
+// it. The time is the sum of the sleep_ms asked for. It reads no keys: it
+// stands behind an unwatched ReplayTerminal.
 #include <cstdint>
 #include <functional>
 #include <string>
