@@ -39,7 +39,7 @@ struct Snapshot {
     Creature archmage_record{};
     int32_t archmage_hp = 0;
     MapCell map_cells[MAP_HEIGHT][MAP_WIDTH]{};
-    TerrainKind palette[PALETTE_SIZE]{};
+    TerrainKind palette[TERRAIN_PALETTE_SIZE]{};
     std::vector<Creature*> records;  // the list, head first
     std::vector<Creature> saved;
 };
