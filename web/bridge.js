@@ -35,6 +35,8 @@ export function loadGame({ page, queue, address, hooks }) {
     },
     drowselNextKeyWithin: then('replay', queue.nextWithin),
     drowselTypedKey: then('replay', queue.typed),
+    // A replay's game waits for this (its wait and cell) at the key replayed next.
+    drowselGameWaits: (wait, row, col) => page.onGameWait && page.onGameWait({ wait, row, col }),
     drowselGivenSeed: () => (address.seed === null ? -1 : address.seed),
     drowselGivenLanguage: () => address.lang || '',
     drowselRecord(text) {

@@ -24,11 +24,13 @@ const [statusEl, newGame, helpEl, helpButton] = ['status', 'new-game', 'help', '
 const [stageEl, screenEl, messageEl, zoomButton] = ['stage', 'screen', 'message', 'zoom'].map(byId);
 const address = readAddress(window.location.search);
 const reading = createReading();
-// At each key the game reads: a page said, and the window or page shown.
-const queue = createKeyQueue(() => {
-  reading.read(page.keyWait.wait);
-  layout.wait(page.keyWait, reading.lines());
-});
+// At each key the game reads, and at each key a replay replays: a page
+// said, and the window or page shown.
+const atWait = (wait) => {
+  reading.read(wait.wait);
+  layout.wait(wait, reading.lines());
+};
+const queue = createKeyQueue(() => atWait(page.keyWait));
 const layout = createLayout({ stageEl, screenEl, messageEl, zoomButton });
 let numbers = null; // the game's numbers, once it has handed them over
 let screen = null;
@@ -36,6 +38,7 @@ let messageLine = null;
 
 // Everything a test or a benchmark reads back from the page.
 const page = {
+  onGameWait: atWait, // what a replayed game waits for (bridge.js)
   waits: 0, // key reads the game has started
   over: false,
   won: false,

@@ -189,6 +189,7 @@ int ReplayTerminal::read_key(const ScreenBuffer& screen, const KeyHint& hint) {
     } else if (next.kind == RecordKind::end) {
         stop_on_mismatch();  // the recorded game was over here
     } else if (settings_.watcher != nullptr) {
+        if (shown()) inner_.game_waits(hint);
         if (!settings_.watcher->before_key(keys_, shown_)) stopped_by_watcher();
     } else if (shown()) {
         inner_.sleep_ms(REPLAY_DEFAULT_PACE_MS);

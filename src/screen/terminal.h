@@ -40,6 +40,10 @@ class Terminal {
     // present, until the next call; an empty text takes it away. The game
     // never calls it: a replay says with it that it is paused or over.
     virtual void show_status_line(const char* ascii) { (void)ascii; }
+    // A replay tells what the replayed game waits for at each recorded key
+    // (its own reads say KeyWait::replay), for a terminal that lays the
+    // screen out by it, as it does in play. The key read is the same.
+    virtual void game_waits(const KeyHint& hint) { (void)hint; }
     // Gives the terminal back to the shell; safe to call more than once.
     virtual void shutdown() {}
 };
@@ -56,6 +60,7 @@ class TerminalInFront : public Terminal {
         return inner_.read_key_within(screen, timeout_ms);
     }
     void show_status_line(const char* ascii) override { inner_.show_status_line(ascii); }
+    void game_waits(const KeyHint& hint) override { inner_.game_waits(hint); }
     void shutdown() override { inner_.shutdown(); }
 
    protected:

@@ -553,6 +553,11 @@ async function touchGame() {
   });
   if (view.seen < 41 || view.off > 0.5 || view.overflow) fail('the window upright: ' + JSON.stringify(view));
   await button('Whole map').tap();
+  // Upright, a replay lays its title out as a page of text, as play does.
+  await page.goto(`${origin}/?replay=cut.rec`);
+  await page
+    .waitForFunction(() => document.getElementById('stage').classList.contains('paged'), null, { timeout: 10000 })
+    .catch(() => fail('a replay upright crops its title page'));
   await browser.close();
 }
 

@@ -27,6 +27,11 @@ EM_ASYNC_JS(int, page_next_key, (const char* wait, int row, int col), {
 // the watcher has already typed, or -1, without waiting.
 EM_ASYNC_JS(int, page_next_key_within, (int ms), { return await Module.drowselNextKeyWithin(ms); });
 EM_JS(int, page_typed_key, (), { return Module.drowselTypedKey(); });
+// What the replayed game waits for at the key about to be replayed (the
+// names and cell of page_next_key), so that the page lays it out as in play.
+EM_JS(void, page_game_waits, (const char* wait, int row, int col), {
+    Module.drowselGameWaits(UTF8ToString(wait), row, col);
+});
 EM_JS(void, page_status_line, (const char* text), { Module.drowselStatus(UTF8ToString(text)); });
 // clang-format on
 
@@ -88,6 +93,9 @@ class WebTerminal : public Terminal {
     }
     // The page shows it in its bar below the screen.
     void show_status_line(const char* ascii) override { page_status_line(ascii); }
+    void game_waits(const KeyHint& hint) override {
+        page_game_waits(wait_name(hint.wait), hint.focus_row, hint.focus_col);
+    }
 
    private:
     int waited(int key) {
