@@ -91,18 +91,27 @@ void play(Terminal& terminal) {
     page_game_over(run.tally.won);
 }
 
+// The header of the recording the page was opened with, read, or its
+// problem handed to `refused`; the page is shown the run's seed and the
+// language it is shown in.
+bool read_page_header(RecordingReader& reader, RecordingHeader& header, std::optional<Language> language,
+                      void (*refused)(const char* problem, const char* outcome)) {
+    RecordingStatus status = reader.read_header(header);
+    if (status != RecordingStatus::ok) {
+        refused(recording_problem_text(status, header).c_str(), "");
+        return false;
+    }
+    page_shown_language(language_name(language ? *language : recorded_language(header.language)));
+    page_show_seed(header.seed);
+    return true;
+}
+
 void replay(Terminal& terminal, const std::string& bytes) {
     RecordingReader reader(memory_source(bytes));
     RecordingHeader header;
-    RecordingStatus status = reader.read_header(header);
-    if (status != RecordingStatus::ok) {
-        page_replay_over(recording_problem_text(status, header).c_str(), "");
-        return;
-    }
     std::optional<Language> language;
     if (Language given; page_language(given)) language = given;
-    page_shown_language(language_name(language ? *language : recorded_language(header.language)));
-    page_show_seed(header.seed);
+    if (!read_page_header(reader, header, language, page_replay_over)) return;
     RunResult run = replay_run(terminal, reader, header, language, count_recorded_keys(memory_source(bytes)));
     page_replay_over(run.problem.c_str(), run.outcome.c_str());
     page_stay();
@@ -113,13 +122,7 @@ void replay(Terminal& terminal, const std::string& bytes) {
 void resume(Terminal& terminal, const std::string& bytes) {
     RecordingReader reader(memory_source(bytes));
     RecordingHeader header;
-    RecordingStatus status = reader.read_header(header);
-    if (status != RecordingStatus::ok) {
-        page_resume_refused(recording_problem_text(status, header).c_str(), "");
-        return;
-    }
-    page_shown_language(language_name(recorded_language(header.language)));
-    page_show_seed(header.seed);
+    if (!read_page_header(reader, header, std::nullopt, page_resume_refused)) return;
     RunResult run = resume_run(reader, header, [&](const ResumePoint& point, RunGoingOn& going_on, std::string&) {
         page_resume_at(static_cast<double>(point.whole_bytes), point.last_line_ended);
         going_on.terminal = &terminal;
@@ -133,26 +136,14 @@ void resume(Terminal& terminal, const std::string& bytes) {
     page_game_over(run.tally.won);
 }
 
-// The UTF-8 form of a text in the shown language (CP932, or ASCII).
-std::string utf8_text(const std::string& text) {
-    std::string utf8;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
-        bool pair = starts_cp932_pair(byte, next);
-        char32_t code = pair ? cp932_pair_to_unicode(byte, next) : cp932_byte_to_unicode(byte);
-        if (pair) ++i;
-        append_utf8(utf8, code != 0 ? code : U'?');
-    }
-    return utf8;
-}
-
 }  // namespace
 
 // The page's "Describe": called by the page while the program waits, never
 // through the terminal, so neither the game nor the recorder sees it. It
 // only reads the game's records.
-extern "C" EMSCRIPTEN_KEEPALIVE void drowsel_describe() { page_described(utf8_text(describe_surroundings()).c_str()); }
+extern "C" EMSCRIPTEN_KEEPALIVE void drowsel_describe() {
+    page_described(cp932_to_utf8(describe_surroundings()).c_str());
+}
 
 int main() {
     Terminal& terminal = *open_web_terminal();  // the page has its numbers first

@@ -26,6 +26,19 @@ void append_utf8(std::string& out, char32_t code) {
     }
 }
 
+std::string cp932_to_utf8(std::string_view cp932) {
+    std::string utf8;
+    for (std::size_t i = 0; i < cp932.size(); ++i) {
+        auto byte = static_cast<unsigned char>(cp932[i]);
+        auto next = static_cast<unsigned char>(i + 1 < cp932.size() ? cp932[i + 1] : 0);
+        bool pair = starts_cp932_pair(byte, next);
+        char32_t code = pair ? cp932_pair_to_unicode(byte, next) : cp932_byte_to_unicode(byte);
+        i += pair;
+        append_utf8(utf8, code != 0 ? code : U'?');
+    }
+    return utf8;
+}
+
 bool is_cp932_lead_byte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 // The second byte of a double-byte character is 0x40..0xFC but 0x7F.

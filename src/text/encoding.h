@@ -11,6 +11,9 @@
 // Converts UTF-8 to CP932. A character CP932 lacks becomes "?" (one per
 // source character).
 std::string to_cp932(std::string_view utf8);
+// Converts CP932 to UTF-8, as the terminal shows it: a byte or pair that
+// stands for no character becomes "?".
+std::string cp932_to_utf8(std::string_view cp932);
 // The CP932 form of a UTF-8 text, converted once and kept for the whole run.
 const char* sjis(const char* utf8);
 // The Unicode character of a single CP932 byte, or of a double-byte
