@@ -84,18 +84,6 @@ constexpr long MAX_FALLBACK_KEYS = 64;
 
 struct StuckGame {};
 
-// "-more-" stands right before the cursor (a long message may wrap).
-bool shows_more(const ScreenBuffer& s) {
-    int end = s.cursor_row() * SCREEN_COLS + s.cursor_col();
-    if (end < 6) return false;
-    static const char more[] = "-more-";
-    for (int i = 0; i < 6; ++i) {
-        int at = end - 6 + i;
-        if (s.cell(at / SCREEN_COLS, at % SCREEN_COLS).byte != static_cast<unsigned char>(more[i])) return false;
-    }
-    return true;
-}
-
 class FuzzKeys {
    public:
     FuzzKeys(const uint8_t* data, std::size_t size, FuzzOutcome& outcome) : outcome_(outcome) {
@@ -114,7 +102,7 @@ class FuzzKeys {
 
     // Keys chosen as the game goes, recorded as input bytes, once the
     // input has run out.
-    void choose_with(const std::function<int(const ScreenBuffer&)>& choose, std::size_t max_keys,
+    void choose_with(const std::function<int(const ScreenBuffer&, KeyWait)>& choose, std::size_t max_keys,
                      std::vector<uint8_t>* record) {
         choose_ = choose;
         choices_left_ = max_keys;
@@ -123,12 +111,11 @@ class FuzzKeys {
 
     void watch(const ScreenBuffer& s) {
         screen_ = &s;
-        at_more_ = shows_more(s);
         if (s.cursor_row() < 0 || s.cursor_row() >= SCREEN_ROWS || s.cursor_col() < 0 || s.cursor_col() >= SCREEN_COLS)
             outcome_.broken = "cursor off the screen";
     }
 
-    int next() {
+    int next(KeyWait wait) {
         if (!keys_.empty()) {
             int key = keys_.front();
             keys_.pop_front();
@@ -137,24 +124,25 @@ class FuzzKeys {
         }
         if (choose_ && choices_left_ > 0 && screen_ != nullptr) {
             --choices_left_;
-            uint8_t byte = byte_of_key(choose_(*screen_));
+            uint8_t byte = byte_of_key(choose_(*screen_, wait));
             record_->push_back(byte);
             ++outcome_.input_keys;
             return key_of_byte(byte);
         }
         if (++fallback_ > MAX_FALLBACK_KEYS) throw StuckGame{};
-        if (at_more_) return KEY_CODE_SPACE;
-        // Q quits at a command; a direction prompt ignores it and takes 5.
-        return fallback_ % 2 == 1 ? 'Q' : '5';
+        switch (wait) {
+            case KeyWait::command: return 'Q';
+            case KeyWait::direction: return '5';  // no direction
+            default: return KEY_CODE_SPACE;
+        }
     }
 
    private:
     FuzzOutcome& outcome_;
     std::deque<int> keys_;
-    bool at_more_ = false;
     long fallback_ = 0;
     const ScreenBuffer* screen_ = nullptr;
-    std::function<int(const ScreenBuffer&)> choose_;
+    std::function<int(const ScreenBuffer&, KeyWait)> choose_;
     std::size_t choices_left_ = 0;
     std::vector<uint8_t>* record_ = nullptr;
 };
@@ -193,7 +181,7 @@ void play_turn_by_turn(FuzzOutcome& outcome) {
     }
 }
 
-FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(const ScreenBuffer&)>& choose,
+FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(const ScreenBuffer&, KeyWait)>& choose,
                  std::size_t max_keys, std::vector<uint8_t>* record) {
     FuzzOutcome outcome;
     uint8_t mode = size > 0 ? data[0] : 0;
@@ -207,7 +195,7 @@ FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(
     FuzzKeys keys(data + skip, size - skip, outcome);
     if (choose) keys.choose_with(choose, max_keys, record);
     terminal.on_key_wait = [&keys](const ScreenBuffer& s) { keys.watch(s); };
-    terminal.key_source = [&keys] { return keys.next(); };
+    terminal.key_source = [&keys, &terminal] { return keys.next(terminal.hint.wait); };
 
     try {
         if (outcome.whole_program) {
@@ -234,7 +222,7 @@ FuzzOutcome play(const uint8_t* data, std::size_t size, const std::function<int(
 FuzzOutcome play_fuzz_input(const uint8_t* data, std::size_t size) { return play(data, size, nullptr, 0, nullptr); }
 
 std::vector<uint8_t> record_fuzz_input(bool whole_program, uint32_t seed, std::size_t max_keys,
-                                       const std::function<int(const ScreenBuffer&)>& choose) {
+                                       const std::function<int(const ScreenBuffer&, KeyWait)>& choose) {
     std::vector<uint8_t> input = {static_cast<uint8_t>(whole_program ? 1 : 0), static_cast<uint8_t>(seed >> 24),
                                   static_cast<uint8_t>(seed >> 16), static_cast<uint8_t>(seed >> 8),
                                   static_cast<uint8_t>(seed)};

@@ -6,9 +6,9 @@
 // through program_entry, splash and title included; clear: a game driven
 // turn by turn, with the rules of play checked after every turn); bytes 1..4
 // seed the game's generator; every further byte is one key (see
-// fuzz_play.cpp for the mapping). When the keys run out the player answers
-// "-more-" with Space and otherwise presses Q (and 5 for a direction
-// prompt), so every game ends.
+// fuzz_play.cpp for the mapping). When the keys run out the player presses
+// Q at a command, 5 (no direction) at a direction prompt and Space at any
+// other wait, so every game ends.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,6 +16,7 @@
 #include <vector>
 
 class ScreenBuffer;
+enum class KeyWait;
 
 struct FuzzOutcome {
     bool whole_program = false;
@@ -33,8 +34,9 @@ constexpr std::size_t FUZZ_MAX_KEYS = 8192;
 FuzzOutcome play_fuzz_input(const uint8_t* data, std::size_t size);
 
 // Plays a game the way play_fuzz_input does, with the keys that `choose`
-// gives as the game waits (it sees the screen), at most `max_keys` of them,
-// and returns the input that replays that game key for key. A key no input
-// byte stands for is pressed as "x" instead, which no screen takes.
+// gives as the game waits (it sees the screen and what the game waits for),
+// at most `max_keys` of them, and returns the input that replays that game
+// key for key. A key no input byte stands for is pressed as "x" instead,
+// which no screen takes.
 std::vector<uint8_t> record_fuzz_input(bool whole_program, uint32_t seed, std::size_t max_keys,
-                                       const std::function<int(const ScreenBuffer&)>& choose);
+                                       const std::function<int(const ScreenBuffer&, KeyWait)>& choose);

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     long max_keys = std::strtol(argv[3], nullptr, 10);
     soak::SoakPlayer player(seed, 0);
     HeadlessTerminal terminal;
-    terminal.on_key_wait = [&player](const ScreenBuffer& s) { player.watch(s); };
+    terminal.on_key_wait = [&](const ScreenBuffer& s) { player.watch(s, terminal.hint.wait); };
     terminal.key_source = [&] {
         return terminal.keys_read > max_keys ? (terminal.keys_read % 2 ? 'Q' : ' ') : player.next_key();
     };

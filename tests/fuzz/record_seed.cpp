@@ -23,10 +23,11 @@ int main(int argc, char** argv) {
     bool whole = argc > 4 && std::strcmp(argv[4], "whole") == 0;
 
     soak::SoakPlayer player(seed, 0);
-    std::vector<uint8_t> input = record_fuzz_input(whole, seed, max_keys, [&player](const ScreenBuffer& s) {
-        player.watch(s);
-        return player.next_key();
-    });
+    std::vector<uint8_t> input =
+        record_fuzz_input(whole, seed, max_keys, [&player](const ScreenBuffer& s, KeyWait wait) {
+            player.watch(s, wait);
+            return player.next_key();
+        });
     FuzzOutcome replay = play_fuzz_input(input.data(), input.size());
     std::printf("%s: %zu bytes, %ld turns, %ld keys read, %s%s\n", file, input.size(), replay.turns, replay.keys_read,
                 replay.won         ? "won"

@@ -28,7 +28,7 @@ std::string temporary(const std::string& name) {
 std::string recorded(uint32_t seed, long key_limit, const std::string& path) {
     soak::SoakPlayer player(seed, 0);
     HeadlessTerminal terminal;
-    terminal.on_key_wait = [&player](const ScreenBuffer& s) { player.watch(s); };
+    terminal.on_key_wait = [&](const ScreenBuffer& s) { player.watch(s, terminal.hint.wait); };
     terminal.key_source = [&] {
         return terminal.keys_read > key_limit ? (terminal.keys_read % 2 ? 'Q' : ' ') : player.next_key();
     };

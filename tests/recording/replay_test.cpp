@@ -74,7 +74,7 @@ Recorded record_game(uint32_t seed, long key_limit, const std::string& language 
     RecordingHeader header{RECORDING_FORMAT_VERSION, GAME_VERSION, seed, language};
     Recorded recorded{encode_header(header), {}, {}};
     log.on_key_wait = [&](const ScreenBuffer& s) {
-        player.watch(s);
+        player.watch(s, log.hint.wait);
         recorded.screens_at_key.push_back(log.screens.size());
     };
     log.key_source = [&] { return log.keys_read > key_limit ? (log.keys_read % 2 ? 'Q' : ' ') : player.next_key(); };

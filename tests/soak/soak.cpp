@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     soak::SoakPlayer player(seed);
     const PlayerTally& seen = player.tally();
     HeadlessTerminal& terminal = use_headless_terminal();
-    terminal.on_key_wait = [&player](const ScreenBuffer& s) { player.watch(s); };
+    terminal.on_key_wait = [&](const ScreenBuffer& s) { player.watch(s, terminal.hint.wait); };
     terminal.key_source = [&player] { return player.next_key(); };
 
     auto started = std::chrono::steady_clock::now();

@@ -60,12 +60,12 @@ class SoakPlayer {
 
     const PlayerTally& tally() const { return tally_; }
 
-    // Sees the screen whenever the game waits for a key.
-    void watch(const ScreenBuffer& s) {
-        at_more_ = shows_more(s);
+    // Sees the screen and the wait whenever the game waits for a key.
+    void watch(const ScreenBuffer& s, KeyWait wait) {
+        at_more_ = wait == KeyWait::more;
         if (!at_more_) return;
         ++tally_.more_prompts;
-        // The message held by "-more-" tells what just happened.
+        // The message held by the wait tells what just happened.
         std::string held = s.text_at(0, 1, SCREEN_COLS - 1);
         if (starts_with(held, sjis("大魔法使いの攻撃が直撃した！"))) ++tally_.strikes;
         if (starts_with(held, sjis("逃走した――"))) ++tally_.escapes;
@@ -93,18 +93,6 @@ class SoakPlayer {
    private:
     static bool starts_with(const std::string& text, const char* prefix) {
         return text.compare(0, std::strlen(prefix), prefix) == 0;
-    }
-
-    // "-more-" stands right before the cursor (the message may wrap).
-    static bool shows_more(const ScreenBuffer& s) {
-        int end = s.cursor_row() * SCREEN_COLS + s.cursor_col();
-        if (end < 6) return false;
-        static const char more[] = "-more-";
-        for (int i = 0; i < 6; ++i) {
-            int at = end - 6 + i;
-            if (s.cell(at / SCREEN_COLS, at % SCREEN_COLS).byte != static_cast<unsigned char>(more[i])) return false;
-        }
-        return true;
     }
 
     bool chance(int in, int of) { return static_cast<int>(rng_() % of) < in; }

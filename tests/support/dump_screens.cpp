@@ -147,9 +147,10 @@ int main(int argc, char** argv) {
     // The player answers "-more-" with Space, and gives up after many keys.
     // Given keys that run out before the game ends, the screens end there.
     Player player(terminal);
-    bool more = false;
     if (win)
-        terminal.key_source = [&] { return terminal.keys_read > 100000 ? 'Q' : more ? ' ' : player.next_key(); };
+        terminal.key_source = [&] {
+            return terminal.keys_read > 100000 ? 'Q' : terminal.hint.wait == KeyWait::more ? ' ' : player.next_key();
+        };
     else
         terminal.key_source = [&]() -> int {
             finish();
@@ -159,8 +160,6 @@ int main(int argc, char** argv) {
 
     std::printf("{\"screens\": [");
     terminal.on_key_wait = [&](const ScreenBuffer& screen) {
-        std::string top = screen.row_text(0);
-        more = top.size() >= 6 && top.compare(top.size() - 6, 6, "-more-") == 0;
         print_screen(screen, terminal.status_line, terminal.keys_read == 0);
     };
     RunResult run = record_run(terminal, header, [&](const std::string& bytes) { recording += bytes; });

@@ -178,7 +178,7 @@ TEST_F(Cast, ShowsEveryByteAndEveryCharacterOfTheTextsAsThePlayTerminalDoes) {
 TEST_F(Cast, AfterEveryEventThePlayerShowsTheGameScreen) {
     random_fix_seed(8);
     soak::SoakPlayer player(8, 0);
-    terminal->on_key_wait = [&](const ScreenBuffer& s) { player.watch(s); };
+    terminal->on_key_wait = [&](const ScreenBuffer& s) { player.watch(s, terminal->hint.wait); };
     terminal->key_source = [&] { return terminal->keys_read > 20000 ? 'Q' : player.next_key(); };
     Watched watched(*terminal);
     install_terminal(&watched);
