@@ -18,7 +18,7 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
   let focusCol = null; // the player's column, once the game has said
   let paged = false; // a title or ending page (the intro over the title) is shown
   let shown = null; // the window as last fitted: the stage's width, the columns and the cell width
-  const probe = document.createElement('div');
+  const probe = document.createElement('span');
   probe.className = 'probe';
   probe.setAttribute('aria-hidden', 'true');
 
@@ -101,14 +101,16 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
     },
     // The game waits for a key: in play the window follows the player; a
     // title or ending page (and the intro's messages over the title) is
-    // shown as its lines of text, `lines` (the screen's rows below the
+    // shown as its lines of text, `lines()` (the screen's rows below the
     // message row).
     wait({ wait, col }, lines) {
       const was = [focusCol, paged];
       if ((wait === 'command' || wait === 'direction') && col >= 0) [focusCol, paged] = [col, false];
       if (wait === 'title' || wait === 'ending') {
         paged = true;
-        const text = lines.join('\n').replace(/^\n+|\s+$/g, '');
+        const text = lines()
+          .join('\n')
+          .replace(/^\n+|\s+$/g, '');
         if (pageEl.textContent !== text) pageEl.textContent = text;
       }
       if (was[1] !== paged) fit();

@@ -28,7 +28,7 @@ const reading = createReading();
 // said, and the window or page shown.
 const atWait = (wait) => {
   reading.read(wait.wait);
-  layout.wait(wait, reading.lines());
+  layout.wait(wait, reading.lines);
 };
 const queue = createKeyQueue(() => atWait(page.keyWait));
 const layout = createLayout({ stageEl, screenEl, messageEl, zoomButton });
