@@ -11,8 +11,11 @@ const WINDOW_COLS = 41;
 // tall as wide and half the font's size wide.
 const SMALLEST_FONT_PX = 12;
 
-export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
-  const pageEl = document.getElementById('page-text');
+export function createLayout() {
+  const byId = (id) => document.getElementById(id);
+  const [stageEl, screenEl, messageEl, pageEl, zoomButton] = ['stage', 'screen', 'message', 'page-text', 'zoom'].map(
+    byId,
+  );
   let size = null; // the screen's columns and rows, once the game has said
   let closer = false;
   let focusCol = null; // the player's column, once the game has said
@@ -75,7 +78,7 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
   // On a phone the seldom needed controls are folded away ("More"), as a
   // fresh load folds them however the phone was turned, until the player
   // folds or unfolds them.
-  const more = document.getElementById('more');
+  const more = byId('more');
   const phone = window.matchMedia('(orientation: landscape) and (max-height: 560px), (max-width: 480px)');
   let moreChosen = false;
   more.firstElementChild.addEventListener('click', () => (moreChosen = true));

@@ -145,11 +145,8 @@ export function createScreen(screenEl, { cols, rows, cell }) {
           [...text.data].forEach((ch, c) => ch !== ' ' && (cells[c] = [ch === BLANK ? ' ' : ch, colour]));
         });
         for (const span of wides[r]) {
-          const [at, colour] = [Number(span.style.getPropertyValue('--col')), Number(span.classList[0].slice(1))];
-          [cells[at], cells[at + 1]] = [
-            [span.textContent, colour],
-            ['', colour],
-          ];
+          const [at, colour] = span.wide;
+          [cells[at], cells[at + 1]] = [[span.textContent, colour], ['', colour]]; // prettier-ignore
         }
         return cells;
       });
