@@ -58,7 +58,7 @@ set_property(TARGET drowsel_web PROPERTY CXX_LINKER_LAUNCHER
   ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 
 # The page's own files beside the program.
-set(page_files index.html page.js bridge.js keys.js kept.js layout.js message.js palette.js reading.js recordings.js
+set(page_files index.html page.js bridge.js keys.js kept.js layout.js palette.js reading.js recordings.js
   runs.js screen.js touch.js offline.js style.css manifest.webmanifest)
 foreach(file ${page_files})
   configure_file(web/${file} ${page}/${file} COPYONLY)

@@ -33,7 +33,7 @@ export function loadGame({ page, queue, address, hooks }) {
       page.waits++;
       return queue.next();
     },
-    drowselNextKeyWithin: then('replay', queue.nextWithin),
+    drowselNextKeyWithin: then('replay', queue.next),
     drowselTypedKey: then('replay', queue.typed),
     // A replay's game waits for this (its wait and cell) at the key replayed next.
     drowselGameWaits: (wait, row, col) => page.onGameWait && page.onGameWait({ wait, row, col }),

@@ -88,8 +88,8 @@ export function keepRun(id, say) {
     write(text, seed, lang) {
       if (run === null) {
         if (!text.includes('\nk ')) return; // nothing played yet
-        run = { id: Date.now().toString(36) + Math.random().toString(36).slice(2, 6), seed, lang, started: Date.now() };
-        run.end = null;
+        const id = Date.now().toString(36) + Math.random().toString(36).slice(2, 6);
+        run = { id, seed, lang, started: Date.now(), end: null };
         holdRun(run.id);
         writeIndex([...readIndex(), run]);
       }

@@ -40,11 +40,8 @@ export function createKeyQueue(onRead = () => {}) {
           waiting = { resolve, timer };
         });
   return {
-    next() {
-      onRead();
-      return read();
-    },
-    nextWithin(ms) {
+    // The next key; within `ms`, or -1.
+    next(ms) {
       onRead();
       return read(ms);
     },

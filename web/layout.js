@@ -11,14 +11,17 @@ const WINDOW_COLS = 41;
 // tall as wide and half the font's size wide.
 const SMALLEST_FONT_PX = 12;
 
-export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
-  const pageEl = document.getElementById('page-text');
+export function createLayout() {
+  const byId = (id) => document.getElementById(id);
+  const [stageEl, screenEl, messageEl, pageEl, zoomButton] = ['stage', 'screen', 'message', 'page-text', 'zoom'].map(
+    byId,
+  );
   let size = null; // the screen's columns and rows, once the game has said
   let closer = false;
   let focusCol = null; // the player's column, once the game has said
   let paged = false; // a title or ending page (the intro over the title) is shown
   let shown = null; // the window as last fitted: the stage's width, the columns and the cell width
-  const probe = document.createElement('div');
+  const probe = document.createElement('span');
   probe.className = 'probe';
   probe.setAttribute('aria-hidden', 'true');
 
@@ -75,7 +78,7 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
   // On a phone the seldom needed controls are folded away ("More"), as a
   // fresh load folds them however the phone was turned, until the player
   // folds or unfolds them.
-  const more = document.getElementById('more');
+  const more = byId('more');
   const phone = window.matchMedia('(orientation: landscape) and (max-height: 560px), (max-width: 480px)');
   let moreChosen = false;
   more.firstElementChild.addEventListener('click', () => (moreChosen = true));
@@ -101,14 +104,16 @@ export function createLayout({ stageEl, screenEl, messageEl, zoomButton }) {
     },
     // The game waits for a key: in play the window follows the player; a
     // title or ending page (and the intro's messages over the title) is
-    // shown as its lines of text, `lines` (the screen's rows below the
+    // shown as its lines of text, `lines()` (the screen's rows below the
     // message row).
     wait({ wait, col }, lines) {
       const was = [focusCol, paged];
       if ((wait === 'command' || wait === 'direction') && col >= 0) [focusCol, paged] = [col, false];
       if (wait === 'title' || wait === 'ending') {
         paged = true;
-        const text = lines.join('\n').replace(/^\n+|\s+$/g, '');
+        const text = lines()
+          .join('\n')
+          .replace(/^\n+|\s+$/g, '');
         if (pageEl.textContent !== text) pageEl.textContent = text;
       }
       if (was[1] !== paged) fit();

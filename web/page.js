@@ -7,7 +7,6 @@
 import { loadGame } from './bridge.js';
 import { createKeyQueue, keyCode } from './keys.js';
 import { createLayout } from './layout.js';
-import { createMessageLine } from './message.js';
 import { startPalette } from './palette.js';
 import { createReading } from './reading.js';
 import { startRecordings } from './recordings.js';
@@ -21,20 +20,18 @@ const keep = (list, value) => list.push(value) > LATENCIES_KEPT && list.shift();
 
 const byId = (id) => document.getElementById(id);
 const [statusEl, newGame, helpEl, helpButton] = ['status', 'new-game', 'help', 'help-toggle'].map(byId);
-const [stageEl, screenEl, messageEl, zoomButton] = ['stage', 'screen', 'message', 'zoom'].map(byId);
 const address = readAddress(window.location.search);
 const reading = createReading();
 // At each key the game reads, and at each key a replay replays: a page
 // said, and the window or page shown.
 const atWait = (wait) => {
   reading.read(wait.wait);
-  layout.wait(wait, reading.lines());
+  layout.wait(wait, reading.lines);
 };
 const queue = createKeyQueue(() => atWait(page.keyWait));
-const layout = createLayout({ stageEl, screenEl, messageEl, zoomButton });
+const layout = createLayout();
 let numbers = null; // the game's numbers, once it has handed them over
 let screen = null;
-let messageLine = null;
 
 // Everything a test or a benchmark reads back from the page.
 const page = {
@@ -100,7 +97,6 @@ helpEl.addEventListener('close', () => {
 if (window.matchMedia('(any-pointer: coarse)').matches) byId('help-title').after(byId('help-touch'));
 byId('describe').addEventListener('click', reading.describe);
 byId('open').addEventListener('click', () => byId('open-file').click());
-byId('palette').addEventListener('change', (e) => e.target.blur());
 startPalette();
 // A control pressed by pointer or touch gives the keys back to the game;
 // one reached by Tab keeps the focus, so Enter and Space press it again.
@@ -124,7 +120,7 @@ function over(text, ended = true) {
 const refuse = (text) => over((refusal = text), false);
 
 const runs = startRuns(page, address, newGame);
-const recordings = startRecordings(page, address, { mayLeave: runs.mayLeave, refuse, status, newGame });
+const recordings = startRecordings(page, address, { ...runs, refuse, status, newGame });
 if (refusal === null) status(idleStatus);
 startTouch(page);
 
@@ -135,15 +131,13 @@ loadGame({
   hooks: {
     drowselStart(given) {
       numbers = given;
-      screen = createScreen(screenEl, numbers);
-      messageLine = createMessageLine(messageEl, numbers);
+      screen = createScreen(byId('screen'), numbers);
       reading.start(numbers);
       layout.start(numbers);
     },
     // The game's cells, the cell code of each.
     drowselShow(cells) {
       screen.show(cells);
-      messageLine.show(cells);
       reading.shown(cells);
       const now = performance.now();
       if (page.firstScreenAt === null) page.firstScreenAt = now;

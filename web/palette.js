@@ -24,6 +24,7 @@ export function startPalette() {
   };
   show(remembered());
   select.addEventListener('change', () => {
+    select.blur(); // the keys go to the game again
     show(select.value);
     try {
       localStorage.setItem(PALETTE_KEY, select.value);

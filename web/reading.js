@@ -5,7 +5,9 @@
 // anyone; "Describe" (or the x key, which the game never reads and so no
 // recording holds) says in words what surrounds the player. Everything is
 // said in the language the game shows its texts in, which the document's
-// own language follows.
+// own language follows. And for a player who sees the grid too small to
+// read (a phone held upright): the message row again as a line of text of
+// its own, in the colour of the message's first character.
 import { cellCode } from './screen.js';
 
 // The entries kept: the last this many.
@@ -14,11 +16,13 @@ const KEPT = 200;
 export function createReading() {
   const log = document.getElementById('said');
   const toggle = document.getElementById('history-toggle');
+  const messageEl = document.getElementById('message');
   let numbers = null;
   let code = null;
   let cells = null; // the screen last shown
   let message = '';
   let pageText = '';
+  let messageLine = '';
 
   function say(text, className = '') {
     const entry = document.createElement('p');
@@ -29,13 +33,7 @@ export function createReading() {
     if (!log.classList.contains('unseen')) log.scrollTop = log.scrollHeight;
   }
 
-  const rowText = (row) => {
-    let text = '';
-    for (let c = row * numbers.cols; c < (row + 1) * numbers.cols; c++) {
-      if (code.shape(cells[c]) !== numbers.cell.covered) text += code.text(cells[c]);
-    }
-    return text.trim();
-  };
+  const rowText = (row) => code.row(cells, row * numbers.cols, numbers.cols).trim();
 
   toggle.addEventListener('click', () => {
     const open = log.classList.toggle('unseen') === false;
@@ -53,7 +51,13 @@ export function createReading() {
     },
     // A screen the game has shown.
     shown(given) {
-      if (numbers !== null) cells = given.slice();
+      cells = given.slice();
+      const text = code.row(cells, 0, numbers.cols).trimEnd();
+      if (text === messageLine) return;
+      messageLine = text;
+      messageEl.textContent = text || '\u00a0';
+      const first = text.search(/\S/);
+      messageEl.className = first < 0 ? '' : 'c' + code.colour(cells[first]);
     },
     // The game waits for a key: its message row said when it changed (as
     // the player sees it, "-more-" and all), a title or ending page once,

@@ -5,6 +5,7 @@
 // file (kept in this tab's session storage over the reload) or given by
 // ?replay= with its address on this site.
 import { keepRun, keptRecording, keptRuns } from './kept.js';
+import { go } from './runs.js';
 
 const WATCH_KEY = 'drowsel-watch';
 
@@ -46,7 +47,7 @@ function bytesToText(buffer) {
 // resumed. Returns the recording to hand to the game, `kept` (the run this
 // tab plays, as kept in the browser) and `hideOffer`, which takes the offer
 // to resume away once this tab's own run has begun.
-export function startRecordings(page, { params, watching }, { mayLeave, refuse, status, newGame }) {
+export function startRecordings(page, { params, watching }, { mayLeave, leave, refuse, status, newGame }) {
   const download = document.getElementById('download');
   download.hidden = watching;
   download.addEventListener('click', () => {
@@ -65,11 +66,7 @@ export function startRecordings(page, { params, watching }, { mayLeave, refuse, 
     resume.textContent = `Resume (seed ${resumable.seed}, key ${resumable.keys})`;
     resume.hidden = newGame.hidden = false;
     page.offersResume = true;
-    resume.addEventListener('click', () => {
-      if (!mayLeave()) return;
-      page.over = true; // the run is left by choice
-      window.location.href = window.location.pathname + '?resume=' + encodeURIComponent(resumable.id);
-    });
+    resume.addEventListener('click', () => leave({ resume: resumable.id }));
   });
   const hideOffer = () => {
     if (page.offersResume && page.inProgress()) resume.hidden = newGame.hidden = !(page.offersResume = false);
@@ -84,7 +81,7 @@ export function startRecordings(page, { params, watching }, { mayLeave, refuse, 
     try {
       sessionStorage.setItem(WATCH_KEY, bytesToText(await file.arrayBuffer()));
       page.over = true;
-      window.location.href = window.location.pathname + '?watch=file';
+      go({ watch: 'file' });
     } catch (error) {
       status('This recording cannot be opened here: ' + error.message);
     }

@@ -27,8 +27,8 @@ export function readAddress(search) {
 }
 
 // The page's own address with `params`.
-function go(params) {
-  const query = params.toString();
+export function go(params) {
+  const query = new URLSearchParams(params).toString();
   window.location.href = window.location.pathname + (query ? '?' + query : '');
 }
 
@@ -38,9 +38,14 @@ export function startRuns(page, address, newGame) {
   seedEl.textContent = address.refusals;
   seedEl.className = address.refusals ? 'refused' : '';
 
-  // Leaving a run in progress asks first.
+  // Leaving a run in progress asks first; a run left by choice is over.
   const mayLeave = () =>
     !page.inProgress() || window.confirm('Leave the game in progress? It is kept: the page offers to resume it.');
+  function leave(params) {
+    if (!mayLeave()) return;
+    page.over = true;
+    go(params);
+  }
   window.addEventListener('beforeunload', (e) => {
     if (!page.inProgress()) return;
     e.preventDefault();
@@ -48,12 +53,10 @@ export function startRuns(page, address, newGame) {
   });
   // A new game keeps the seed and the language the page was given.
   newGame.addEventListener('click', () => {
-    if (!mayLeave()) return;
     const next = new URLSearchParams();
     if (address.seed !== null) next.set('seed', address.seed);
     if (address.lang !== null) next.set('lang', address.lang);
-    page.over = true; // the run is left by choice
-    go(next);
+    leave(next);
   });
 
   // The language switch: the same page in the other language, keeping the
@@ -61,13 +64,11 @@ export function startRuns(page, address, newGame) {
   const buttons = document.querySelectorAll('#language button');
   for (const button of buttons) {
     button.addEventListener('click', () => {
-      if (!mayLeave()) return;
-      page.over = true; // the run is left by choice
       const next = new URLSearchParams(address.params);
       next.delete('resume'); // a new game of the seed being played
       next.set('lang', button.lang);
       if (!address.watching && page.seed !== null) next.set('seed', page.seed);
-      go(next);
+      leave(next);
     });
   }
   const showLanguage = (current) => buttons.forEach((button) => (button.disabled = button.lang === current));
@@ -75,6 +76,7 @@ export function startRuns(page, address, newGame) {
 
   return {
     mayLeave,
+    leave,
     showLanguage,
     // The seed of the world being played.
     showSeed(seed) {

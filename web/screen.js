@@ -1,26 +1,37 @@
 // The game's screen as text, every character exactly one cell wide, so
-// every character keeps its columns whatever font draws it. Each row is a
-// layer of text a colour, the layers laid over each other: a layer holds
-// the characters of its colour at their columns and spaces elsewhere (a
-// blank cell of its colour is a no-break space, so that the blank's colour
-// can be read back). A step that changes every row of the map changes the
-// text of a few layers a row and makes no element; one text a colour, not a
-// span for each run of one colour, is what the browser lays out and paints.
-// Each double-width character is a span of its own over its two cells. The
-// cells come as the game's cell code (Unicode, shape and colour), whose
-// numbers the game hands over.
+// every character keeps its columns whatever font draws it. Each row is one
+// line of text: a layer of text a colour, each as wide as the row and
+// pulled back over the ones before it by a negative margin, so that the
+// layers lie over each other. A layer holds the characters of its colour at
+// their columns and spaces elsewhere (a blank cell of its colour is a
+// no-break space, so that the blank's colour can be read back). A step that
+// changes every row of the map changes the text of a few layers a row and
+// makes no element; each row is laid out on its own, one line. Each
+// double-width character is a span of its own over its two cells. The cells
+// come as the game's cell code (Unicode, shape and colour), whose numbers
+// the game hands over.
 const BLANK = '\u00a0';
+const SPACE = 0x20;
 
 // What a cell code holds, by the numbers of the game's `cell`.
 export function cellCode(cell) {
   const shapeMask = (1 << cell.unicodeShift) - 1;
   const colourMask = (1 << cell.shapeShift) - 1;
+  const text = (v) => String.fromCharCode(v >>> cell.unicodeShift);
+  const shape = (v) => (v & shapeMask) >>> cell.shapeShift;
   return {
-    text: (v) => String.fromCharCode(v >>> cell.unicodeShift),
-    shape: (v) => (v & shapeMask) >>> cell.shapeShift,
+    text,
+    shape,
     colour: (v) => v & colourMask,
     colours: colourMask + 1,
-    blank: ' '.charCodeAt(0) << cell.unicodeShift, // a space in colour 0, as every cell starts
+    blank: SPACE << cell.unicodeShift, // a space in colour 0, as every cell starts
+    // The characters of a row of `cols` cells from `at`, the right halves
+    // of double-width characters left out.
+    row(cells, at, cols) {
+      let row = '';
+      for (let c = at; c < at + cols; c++) if (shape(cells[c]) !== cell.covered) row += text(cells[c]);
+      return row;
+    },
   };
 }
 
@@ -35,49 +46,66 @@ export function createScreen(screenEl, { cols, rows, cell }) {
     layers.push([]);
     wides.push([]);
   }
-  function layer(r, colour) {
-    if (!layers[r][colour]) {
-      const span = rowEls[r].appendChild(document.createElement('span'));
+  // Per colour, the characters of its layer in the row being drawn.
+  const texts = Array.from({ length: code.colours }, () => new Uint16Array(cols));
+  const used = new Uint8Array(code.colours);
+
+  // A layer with no character of its colour is taken out of its row, as
+  // its margin would shift the layers after it.
+  function setLayer(r, colour, text) {
+    let node = layers[r][colour];
+    if (!node && text === null) return;
+    if (!node) {
+      const span = document.createElement('span');
       span.className = `c${colour} layer`;
-      layers[r][colour] = span.appendChild(document.createTextNode(''));
+      node = layers[r][colour] = span.appendChild(document.createTextNode(''));
     }
-    return layers[r][colour];
+    if (text === null) {
+      node.parentNode.remove();
+      node.data = '';
+      return;
+    }
+    if (!node.parentNode.isConnected) rowEls[r].appendChild(node.parentNode);
+    if (node.data !== text) node.data = text;
   }
 
   function drawRow(cells, r) {
-    const texts = []; // per colour in the row, its layer's characters
-    for (const span of wides[r]) span.remove();
-    wides[r] = [];
-    for (let c = 0; c < cols; c++) {
-      const v = cells[r * cols + c];
+    const wide = []; // [column, colour, character] of each double-width character
+    used.fill(0);
+    for (let c = 0, i = r * cols; c < cols; c++, i++) {
+      const v = cells[i];
       const shape = code.shape(v);
       if (shape === cell.covered) continue;
+      const colour = code.colour(v);
       if (shape === cell.wide) {
-        const span = rowEls[r].appendChild(document.createElement('span'));
-        span.className = `c${code.colour(v)} w`;
-        span.style.setProperty('--col', String(c));
-        span.textContent = code.text(v);
-        wides[r].push(span);
+        wide.push([c, colour, code.text(v)]);
         continue;
       }
-      const colour = code.colour(v);
-      if (!texts[colour]) texts[colour] = new Array(cols).fill(' ');
-      texts[colour][c] = shape === cell.single && code.text(v) === ' ' ? BLANK : code.text(v);
+      if (!used[colour]) texts[colour].fill(SPACE);
+      used[colour] = 1;
+      const ch = v >>> cell.unicodeShift;
+      texts[colour][c] = ch === SPACE ? BLANK.charCodeAt(0) : ch;
     }
     for (let colour = 0; colour < code.colours; colour++) {
-      const text = texts[colour] ? texts[colour].join('').replace(/ +$/, '') : ''; // no spaces to lay out after the last
-      if (texts[colour] || layers[r][colour]) {
-        const node = layer(r, colour);
-        if (node.data !== text) node.data = text;
-      }
+      setLayer(r, colour, used[colour] ? String.fromCharCode.apply(null, texts[colour]) : null);
     }
+    if (wide.join() === wides[r].map((s) => s.wide).join()) return;
+    for (const span of wides[r]) span.remove();
+    wides[r] = wide.map(([c, colour, text]) => {
+      const span = rowEls[r].appendChild(document.createElement('span'));
+      span.className = `c${colour} w`;
+      span.style.setProperty('--col', String(c));
+      span.textContent = text;
+      span.wide = [c, colour, text];
+      return span;
+    });
   }
 
   // The text node and the offset in it of a screen cell, or null for the
   // right half of a double-width character.
   function cellAt(row, col) {
     for (const span of wides[row]) {
-      const at = Number(span.style.getPropertyValue('--col'));
+      const at = span.wide[0];
       if (col === at || col === at + 1) return col === at ? { text: span.firstChild, at: 0 } : null;
     }
     const node = layers[row].find((text) => text && text.data[col] !== undefined && text.data[col] !== ' ');
@@ -117,11 +145,8 @@ export function createScreen(screenEl, { cols, rows, cell }) {
           [...text.data].forEach((ch, c) => ch !== ' ' && (cells[c] = [ch === BLANK ? ' ' : ch, colour]));
         });
         for (const span of wides[r]) {
-          const [at, colour] = [Number(span.style.getPropertyValue('--col')), Number(span.classList[0].slice(1))];
-          [cells[at], cells[at + 1]] = [
-            [span.textContent, colour],
-            ['', colour],
-          ];
+          const [at, colour] = span.wide;
+          [cells[at], cells[at + 1]] = [[span.textContent, colour], ['', colour]]; // prettier-ignore
         }
         return cells;
       });

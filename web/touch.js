@@ -38,10 +38,6 @@ export function startTouch(page) {
   for (const b of BUTTONS) {
     b.button = document.getElementById(b.id);
     b.button.addEventListener('click', (e) => {
-      e.stopPropagation();
-      // Pressed by pointer or touch, it gives the keys back to the game, so
-      // that Space is the game's again rather than this button's.
-      if (e.detail > 0) b.button.blur();
       if (!b.waits.includes(page.keyWait.wait)) return;
       if (b.confirm && !window.confirm(b.confirm)) return;
       page.type(code(b.key), e.timeStamp);
