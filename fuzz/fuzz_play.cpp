@@ -12,6 +12,7 @@
 #include "game/state.h"
 #include "game/tally.h"
 #include "game/turn.h"
+#include "recording/replay_terminal.h"
 #include "screen/console.h"
 #include "screen/messages.h"
 #include "text/encoding.h"
@@ -130,11 +131,7 @@ class FuzzKeys {
             return key_of_byte(byte);
         }
         if (++fallback_ > MAX_FALLBACK_KEYS) throw StuckGame{};
-        switch (wait) {
-            case KeyWait::command: return 'Q';
-            case KeyWait::direction: return '5';  // no direction
-            default: return KEY_CODE_SPACE;
-        }
+        return key_toward_end(wait);
     }
 
    private:

@@ -23,6 +23,14 @@ std::string short_form(const std::string& text) { return text.substr(0, text.fin
 
 }  // namespace
 
+int key_toward_end(KeyWait wait) {
+    switch (wait) {
+        case KeyWait::command: return 'Q';
+        case KeyWait::direction: return '5';
+        default: return KEY_CODE_SPACE;
+    }
+}
+
 Record& ReplayTerminal::upcoming(bool wait) {
     while (!have_upcoming_ && !over_) {
         upcoming_status_ = header_pending_ ? reader_.read_header(header_) : reader_.next(upcoming_);
@@ -136,11 +144,7 @@ int ReplayTerminal::leading_key(const KeyHint& hint) {
         std::fputs("drowsel: the game did not come to its end after its replay\n", stderr);
         std::abort();
     }
-    switch (hint.wait) {
-        case KeyWait::command: return 'Q';
-        case KeyWait::direction: return '5';  // no direction
-        default: return KEY_CODE_SPACE;
-    }
+    return key_toward_end(hint.wait);
 }
 
 // The real terminal is given a copy of each screen that has passed its

@@ -28,6 +28,10 @@
 #include "screen/screen_buffer.h"
 #include "screen/terminal.h"
 
+// The key that answers `wait` on the way to the game's end: Q at a
+// command, 5 (no direction) at a direction, Space at any other wait.
+int key_toward_end(KeyWait wait);
+
 struct ReplaySettings {
     // Watched: the watcher's controls, on the replay's terminal.
     ReplayWatcher* watcher = nullptr;
